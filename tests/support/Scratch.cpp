@@ -1,0 +1,82 @@
+#include "tests/support/Scratch.h"
+
+#include <atomic>
+#include <cstdio>
+
+namespace {
+const char kScratchRoot[] = "Software\\PlugwardTests";
+
+std::string UniqueSuffix() {
+    static std::atomic<unsigned> counter{0};
+    char text[64];
+    std::snprintf(text, sizeof text, "%lu-%lu-%u", GetCurrentProcessId(), GetTickCount(), counter++);
+    return text;
+}
+
+void DeleteDirectoryTree(const std::string& dir) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((dir + "*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = data.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = dir + name;
+            if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                DeleteDirectoryTree(path + "\\");
+            } else {
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                DeleteFileA(path.c_str());
+            }
+        } while (FindNextFileA(find, &data));
+        FindClose(find);
+    }
+    RemoveDirectoryA(dir.c_str());
+}
+}  // namespace
+
+ScratchHkcu::ScratchHkcu() : m_path(std::string(kScratchRoot) + "\\" + UniqueSuffix()) {
+    RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+    RegOverridePredefKey(HKEY_CURRENT_USER, m_key);
+}
+
+ScratchHkcu::~ScratchHkcu() {
+    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegCloseKey(m_key);
+    RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+}
+
+TempDir::TempDir() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    m_path = std::string(base) + "plugward-" + UniqueSuffix() + "\\";
+    CreateDirectoryA(m_path.c_str(), nullptr);
+}
+
+TempDir::~TempDir() { DeleteDirectoryTree(m_path); }
+
+bool WriteBytes(const std::string& path, const void* data, size_t size) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    BOOL ok = size == 0 || WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == size;
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes) {
+    return WriteBytes(path, bytes.data(), bytes.size());
+}
+
+std::string ExecutableDirectory() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string text(path, length);
+    return text.substr(0, text.find_last_of('\\') + 1);
+}
+
+bool CanOpenExclusively(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+// Test isolation under Wine: a private HKEY_CURRENT_USER and a private
+// temporary directory, both removed again when the test ends.
+#include <windows.h>
+#include <string>
+
+// Redirects HKEY_CURRENT_USER of this process to a fresh scratch key below
+// the real HKCU\Software\PlugwardTests, and deletes that key afterwards.
+class ScratchHkcu {
+public:
+    ScratchHkcu();
+    ~ScratchHkcu();
+    ScratchHkcu(const ScratchHkcu&) = delete;
+    ScratchHkcu& operator=(const ScratchHkcu&) = delete;
+
+    // Path below the real HKCU, for handing to helper processes.
+    const std::string& path() const { return m_path; }
+    HKEY key() const { return m_key; }
+
+private:
+    std::string m_path;
+    HKEY m_key = nullptr;
+};
+
+// A fresh directory under the temporary directory, deleted with its contents.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The directory with a trailing backslash.
+    const std::string& path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+// Writes a file with the given bytes; returns false on failure.
+bool WriteBytes(const std::string& path, const void* data, size_t size);
+bool WriteBytes(const std::string& path, const std::string& bytes);
+
+// Directory of the running test executable, with a trailing backslash
+// (fixtures are built next to it).
+std::string ExecutableDirectory();
+
+// True when the file can be opened for exclusive access: nobody holds a handle to it.
+bool CanOpenExclusively(const std::string& path);
