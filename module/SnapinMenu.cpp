@@ -1,0 +1,56 @@
+#include "module/SnapinMenu.h"
+
+#include "host/Admext32.h"
+#include "module/Snapin.h"
+#include "ui/SnapinConfigDlg.h"
+
+namespace {
+// The item the static callbacks act on; not an owner.
+CSnapinMenu* g_currentMenu = nullptr;
+
+constexpr unsigned long kRegistrationFlags = 0x01010000;
+}  // namespace
+
+CSnapinMenu::CSnapinMenu(const char* name, const char* text, const char* hint)
+    : m_name(CopyText(name)), m_text(CopyText(text)), m_hint(CopyText(hint)) {}
+
+CSnapinMenu::~CSnapinMenu() {
+    m_name.reset();
+    m_text.reset();
+    m_hint.reset();
+}
+
+void CSnapinMenu::Register() {
+    AttachCallbacks(this);
+    AdmRegisterMenuItem(m_name.get(), 0, 0, 0, &m_hostItemId, m_text.get(), m_hint.get(), m_action, m_valid,
+                        kRegistrationFlags);
+}
+
+CSnapinSetupMenu::CSnapinSetupMenu()
+    : CSnapinMenu("ListMenu", "Snap-in Configuration", "Snap-in Auto-registration Configuration") {}
+
+// The host may call the callbacks after the item is gone: they must then find
+// no current item rather than a destroyed one.
+CSnapinSetupMenu::~CSnapinSetupMenu() {
+    if (g_currentMenu == this) g_currentMenu = nullptr;
+}
+
+void CSnapinSetupMenu::AttachCallbacks(CSnapinMenu* item) {
+    g_currentMenu = item;
+    SetValidCallback(&CSnapinSetupMenu::MenuValid);
+    SetActionCallback(&CSnapinSetupMenu::MenuAction);
+}
+
+void CSnapinSetupMenu::DoAction() {
+    CSnapinConfigDlg dialog(nullptr);
+    dialog.DoModal();
+}
+
+void __cdecl CSnapinSetupMenu::MenuValid(unsigned int* state) {
+    if (!state) return;
+    *state = g_currentMenu ? g_currentMenu->GetState() : kMenuStateUnavailable;
+}
+
+void __cdecl CSnapinSetupMenu::MenuAction() {
+    if (g_currentMenu) g_currentMenu->DoAction();
+}

@@ -1,0 +1,76 @@
+// Self-registration: when the module runs under another file name and an
+// enabled list holds an entry whose data is that bare file name, the entry is
+// renamed to the canonical name and the file in SNAPINS\ is registered.
+#include "files/SnapinFiles.h"
+#include "module/SnapinSetupApp.h"
+#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
+#include "startup/FileProbe.h"
+
+namespace {
+const char kSnapinsPrefix[] = "SNAPINS\\";
+
+// The module's full path; 0 or a Win32 code. A path the platform had to cut
+// is a failure, never a wrong name.
+int GetModulePath(HINSTANCE module, CString& path) {
+    char buffer[MAX_PATH];
+    DWORD length = GetModuleFileNameA(module, buffer, MAX_PATH);
+    if (length == 0) return static_cast<int>(GetLastError());
+    if (length >= MAX_PATH) return ERROR_INSUFFICIENT_BUFFER;
+    path = CString(buffer, static_cast<int>(length));
+    return 0;
+}
+
+CString FileNameOf(const CString& path) {
+    const char* text = path.GetString();
+    const char* slash = strrchr(text, '\\');
+    return CString(slash ? slash + 1 : text);
+}
+
+// Writes the canonical value with the given data into the list's key.
+int WriteCanonicalValue(CSnapinRegistry& registry, const char* list, const char* data) {
+    HKEY key = nullptr;
+    int result = registry.CreateListKey(list, key);
+    if (result != 0) return result;
+    result = RegSetValueExA(key, kCanonicalFileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                            static_cast<DWORD>(lstrlenA(data) + 1));
+    RegCloseKey(key);
+    return result;
+}
+}  // namespace
+
+int CSnapinSetupApp::RegisterSelf() {
+    CString modulePath;
+    int result = GetModulePath(m_hInstance, modulePath);
+    if (result != 0) return result;
+
+    const CString currentName = FileNameOf(modulePath);
+    if (EqualIgnoringAsciiCase(currentName, kCanonicalFileName)) return 0;
+
+    CSnapinRegistry registry;
+    const char* list = kEnabledObjectList;
+    CString oldName;
+    result = registry.FindEntryByValue(list, currentName, oldName);
+    if (result != 0) {
+        list = kEnabledViewList;
+        result = registry.FindEntryByValue(list, currentName, oldName);
+        if (result != 0) return result;
+    }
+    if (EqualIgnoringAsciiCase(oldName, kCanonicalFileName)) return 0;
+
+    CString hostDirectory;
+    result = GetHostDirectory(hostDirectory);
+    if (result != 0) return result;
+    const char* canonicalData = IsExistingFile(hostDirectory + kCanonicalFileName) ? kCanonicalFileName : "";
+
+    // The old entry stays when the canonical one could not be written, so
+    // the module's registration is never lost.
+    result = WriteCanonicalValue(registry, list, canonicalData);
+    if (result != 0) return result;
+    registry.DeleteEntry(list, oldName);
+
+    result = GetHostDirectory(hostDirectory);
+    if (result != 0) return result;
+    if (!IsExistingFile(hostDirectory + kSnapinsPrefix + currentName)) return 0;
+    return registry.WriteEntry(list, currentName, false);
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Runs a program to completion and captures what it printed.
+#include <string>
+
+struct ProcessResult {
+    unsigned long exitCode = 0xFFFFFFFF;
+    std::string output;  // standard output and standard error together
+    bool started = false;
+};
+
+ProcessResult RunProcess(const std::string& commandLine, const std::string& workingDirectory = "");
