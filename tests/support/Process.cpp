@@ -36,5 +36,10 @@ ProcessResult RunProcess(const std::string& commandLine, const std::string& work
         CloseHandle(process.hProcess);
     }
     CloseHandle(readEnd);
+    // Programs print in text mode; tests compare lines.
+    std::string lines;
+    for (char c : result.output)
+        if (c != '\r') lines += c;
+    result.output = lines;
     return result;
 }

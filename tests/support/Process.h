@@ -4,7 +4,7 @@
 
 struct ProcessResult {
     unsigned long exitCode = 0xFFFFFFFF;
-    std::string output;  // standard output and standard error together
+    std::string output;  // standard output and standard error together, with \n line ends
     bool started = false;
 };
 
