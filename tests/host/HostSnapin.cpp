@@ -1,0 +1,64 @@
+// A snap-in for the console tests. It records every call the console makes
+// into it in HKCU\Software\VelmarkConsoleTests, value "Calls", as
+// "init:NAME;", "action:NAME;", "shutdown:NAME;" (NAME: its own file name),
+// and registers one menu item "Fixture item of NAME" whose state is the
+// DWORD value "State" of the same key (0 when missing).
+#include "host/Admext32.h"
+
+#include <windows.h>
+
+#include <string>
+
+#ifndef INIT_SNAPIN_RESULT
+#define INIT_SNAPIN_RESULT 0
+#endif
+
+namespace {
+const char kRecordKey[] = "Software\\VelmarkConsoleTests";
+HMODULE g_self = nullptr;
+std::string g_itemText;
+unsigned long g_hostItemId = 0;
+
+std::string OwnFileName() {
+    char path[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(g_self, path, MAX_PATH);
+    const std::string text(path, length);
+    return text.substr(text.find_last_of('\\') + 1);
+}
+
+void Record(const char* call) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
+        return;
+    char calls[4096] = "";
+    DWORD size = sizeof calls - 1;
+    RegQueryValueExA(key, "Calls", nullptr, nullptr, reinterpret_cast<BYTE*>(calls), &size);
+    const std::string updated = std::string(calls) + call + ":" + OwnFileName() + ";";
+    RegSetValueExA(key, "Calls", 0, REG_SZ, reinterpret_cast<const BYTE*>(updated.c_str()),
+                   static_cast<DWORD>(updated.size() + 1));
+    RegCloseKey(key);
+}
+
+void __cdecl MenuValid(unsigned int* state) {
+    DWORD value = 0, size = sizeof value;
+    RegGetValueA(HKEY_CURRENT_USER, kRecordKey, "State", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    *state = value;
+}
+
+void __cdecl MenuAction() { Record("action"); }
+}  // namespace
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
+    if (reason == DLL_PROCESS_ATTACH) g_self = instance;
+    return TRUE;
+}
+
+extern "C" __declspec(dllexport) int __cdecl InitSnapin(void) {
+    Record("init");
+    g_itemText = "Fixture item of " + OwnFileName();
+    AdmRegisterMenuItem("FixtureMenu", 0, 0, 0, &g_hostItemId, g_itemText.c_str(), "Fixture hint", MenuAction,
+                        MenuValid, 0);
+    return INIT_SNAPIN_RESULT;
+}
+
+extern "C" __declspec(dllexport) void __cdecl ShutDown(void) { Record("shutdown"); }
