@@ -1,0 +1,52 @@
+#pragma once
+// CCheckListBox: an owner-drawn list box (LBS_OWNERDRAWFIXED, LBS_HASSTRINGS)
+// with a check box on every row. The list box's own item data points at a
+// record owned by this object that keeps the row's check state beside the
+// caller's value, so LB_SETITEMDATA and LB_GETITEMDATA sent to the window
+// keep carrying the caller's value and the record moves with its row when the
+// list box sorts.
+#include "framework/Wnd.h"
+
+#include <memory>
+#include <unordered_map>
+
+// Registered window message answered with the check state of row wParam
+// (0 or 1, LB_ERR for no such row): for callers that hold only the window.
+constexpr char kCheckListBoxGetCheckMessage[] = "Plugward.CheckListBox.GetCheck";
+
+class CCheckListBox : public CWnd {
+public:
+    CCheckListBox() = default;
+    ~CCheckListBox() override;
+
+    bool OnChildNotify(UINT message, LPARAM lParam) override;
+
+    // Any non-zero `check` means checked: there are two states only.
+    void SetCheck(int index, int check);
+    // 0 or 1; LB_ERR when there is no such row.
+    int GetCheck(int index);
+
+    // Where a row whose item rectangle is `item` shows its check box.
+    static RECT CheckBoxRect(const RECT& item);
+
+protected:
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnSubclassed() override;
+
+private:
+    struct Row {
+        LPARAM userValue;
+        int check;
+    };
+
+    Row* FindRow(LRESULT itemData) const;
+    Row* RowAt(int index);
+    LRESULT SetUserValue(int index, LPARAM value);
+    LRESULT GetUserValue(int index);
+    LRESULT DeleteRow(int index);
+    void Toggle(int index);
+    void ToggleBoxAt(LPARAM point);
+    void DrawItem(const DRAWITEMSTRUCT& item);
+
+    std::unordered_map<LRESULT, std::unique_ptr<Row>> m_rows;  // keyed by the row's item data
+};

@@ -1,0 +1,43 @@
+#include "ui/NewSnapinsDlg.h"
+
+#include "files/SnapinFiles.h"
+#include "ui/SnapinRows.h"
+#include "ui/resource.h"
+
+namespace {
+// The file's description, or its name when it has none. The path is the one
+// the snap-in lists store, relative to the host directory.
+CString RowText(const SnapinItem& item) {
+    CString description;
+    return GetFileDescription(CString("SNAPINS\\") + item.fileName, description) == 0 ? description : item.fileName;
+}
+}  // namespace
+
+CNewSnapinsDlg::CNewSnapinsDlg(CPtrList* snapins) : CDialog(IDD_NEW_SNAPINS, nullptr), m_snapins(snapins) {}
+
+CNewSnapinsDlg::~CNewSnapinsDlg() = default;
+
+void CNewSnapinsDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_NEW_SNAPINS_LIST, m_checkList); }
+
+BOOL CNewSnapinsDlg::OnInitDialog() {
+    CDialog::OnInitDialog();
+    if (!m_snapins) return TRUE;
+    for (void* entry : *m_snapins) {
+        auto* item = static_cast<SnapinItem*>(entry);
+        if (!AddSnapinRow(m_checkList, RowText(*item), 1, item)) return FALSE;
+    }
+    return TRUE;
+}
+
+void CNewSnapinsDlg::OnCloseButton() {
+    const LRESULT count = m_checkList.SendMessage(LB_GETCOUNT);
+    if (count == LB_ERR) return;
+    for (int row = 0; row < count; ++row) {
+        if (SnapinItem* item = SnapinRowRecord(m_checkList, row)) item->enabled = m_checkList.GetCheck(row) == 1 ? 1 : 0;
+    }
+    EndDialog(0);
+}
+
+BEGIN_MESSAGE_MAP(CNewSnapinsDlg, CDialog)
+ON_COMMAND_OF(CNewSnapinsDlg, IDOK, OnCloseButton)
+END_MESSAGE_MAP()

@@ -1,0 +1,10 @@
+#pragma once
+// Rows of a check list that carry SnapinItem records.
+#include "framework/CheckListBox.h"
+#include "ui/SnapinItem.h"
+
+// Adds a row with its check state and record; false when the list box refuses it.
+bool AddSnapinRow(CCheckListBox& list, const char* text, int check, SnapinItem* record);
+
+// The record of a row; null for a row without one or no such row.
+SnapinItem* SnapinRowRecord(CCheckListBox& list, int row);
