@@ -11,7 +11,9 @@
 #include "tests/support/DialogDriver.h"
 
 #include <windows.h>
+#include <psapi.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +22,15 @@
 
 namespace {
 HMODULE g_module = nullptr;
+bool g_quiet = false;
+
+void Say(const char* format, ...) {
+    if (g_quiet) return;
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
+}
 std::unique_ptr<DialogDriver> g_driver;
 
 std::string HostDirectory() {
@@ -35,7 +46,7 @@ void ReportRows(HWND listBox) {
         char text[512] = "";
         if (SendMessageA(listBox, LB_GETTEXTLEN, i, 0) < static_cast<LRESULT>(sizeof text))
             SendMessageA(listBox, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
-        std::printf("row=%s\n", text);
+        Say("row=%s\n", text);
     }
 }
 
@@ -45,7 +56,7 @@ BOOL CALLBACK CancelDialog(HWND window, LPARAM) {
     if (std::strcmp(className, "#32770") != 0 || !IsWindowVisible(window)) return TRUE;
     char caption[256] = "";
     GetWindowTextA(window, caption, sizeof caption);
-    std::printf("dialog=%s\n", caption);
+    Say("dialog=%s\n", caption);
     for (int id : {1000, 1003})
         if (HWND list = GetDlgItem(window, id)) ReportRows(list);
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -58,10 +69,10 @@ void CALLBACK WatchForDialogs(HWND, UINT, UINT_PTR, DWORD) {
 
 void ReportScript() {
     if (!g_driver) return;
-    std::printf("script found=%d finished=%d\n", g_driver->Found(), g_driver->Finished());
+    Say("script found=%d finished=%d\n", g_driver->Found(), g_driver->Finished());
     for (const SeenDialog& seen : g_driver->Seen()) {
-        std::printf("seen=%s\n", seen.caption.c_str());
-        for (const SeenRow& row : seen.rows) std::printf("row=%s|%d\n", row.text.c_str(), row.check);
+        Say("seen=%s\n", seen.caption.c_str());
+        for (const SeenRow& row : seen.rows) Say("row=%s|%d\n", row.text.c_str(), row.check);
     }
     g_driver.reset();
 }
@@ -82,35 +93,117 @@ Function Export(const char* name) {
 
 void Step(const std::string& step, const char* argument) {
     if (step == "--hkcu") {
-        std::printf("hkcu=%s\n", OverrideCurrentUser(argument) ? "ok" : "failed");
+        Say("hkcu=%s\n", OverrideCurrentUser(argument) ? "ok" : "failed");
     } else if (step == "--load") {
         g_module = LoadLibraryA((HostDirectory() + argument).c_str());
-        std::printf("load=%lu\n", g_module ? 0ul : GetLastError());
+        Say("load=%lu\n", g_module ? 0ul : GetLastError());
     } else if (step == "--init") {
         auto init = Export<int(__cdecl*)()>("InitSnapin");
         int result = init ? init() : -100;
         ReportScript();
-        std::printf("InitSnapin=%d\n", result);
+        Say("InitSnapin=%d\n", result);
     } else if (step == "--shutdown") {
         if (auto shutDown = Export<void(__cdecl*)()>("ShutDown")) shutDown();
-        std::printf("ShutDown\n");
+        Say("ShutDown\n");
     } else if (step == "--valid") {
         unsigned int state = 0xFFFF;
         if (auto valid = Export<void(__cdecl*)(unsigned int*)>("?MenuValid@CSnapinSetupMenu@@SAXPAI@Z")) valid(&state);
-        std::printf("MenuValid=%u\n", state);
+        Say("MenuValid=%u\n", state);
     } else if (step == "--action") {
         if (auto action = Export<void(__cdecl*)()>("?MenuAction@CSnapinSetupMenu@@SAXXZ")) action();
         ReportScript();
-        std::printf("MenuAction\n");
+        Say("MenuAction\n");
     } else if (step == "--items") {
-        std::printf("items=%d\n", AdmGetMenuItemCount());
+        Say("items=%d\n", AdmGetMenuItemCount());
     } else if (step == "--unload") {
         if (g_module) FreeLibrary(g_module);
         g_module = nullptr;
-        std::printf("unload\n");
+        Say("unload\n");
     }
 }
 }  // namespace
+
+// What a leak would raise. Wine reports no handle count, so the value of a
+// fresh handle stands in for it: handle values are reused lowest first, so
+// leaked handles push it up. Heap bytes in use are summed over every heap.
+struct ProcessFigures {
+    DWORD handleCount = 0;
+    unsigned long nextHandle = 0;
+    unsigned long heapBytes = 0;
+    unsigned long pagefileBytes = 0;
+};
+
+unsigned long HeapBytesInUse() {
+    HANDLE heaps[128];
+    DWORD count = GetProcessHeaps(128, heaps);
+    unsigned long total = 0;
+    for (DWORD i = 0; i < count && i < 128; ++i) {
+        PROCESS_HEAP_ENTRY entry{};
+        HeapLock(heaps[i]);
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return total;
+}
+
+ProcessFigures MeasureProcess() {
+    ProcessFigures figures;
+    GetProcessHandleCount(GetCurrentProcess(), &figures.handleCount);
+    HANDLE fresh = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    figures.nextHandle = static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(fresh));
+    CloseHandle(fresh);
+    figures.heapBytes = HeapBytesInUse();
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
+        figures.pagefileBytes = static_cast<unsigned long>(memory.PagefileUsage);
+    return figures;
+}
+
+void SayFigures(const char* label, const ProcessFigures& f) {
+    Say("%s handle-count=%lu next-handle=%lu heap=%lu pagefile=%lu\n", label, f.handleCount, f.nextHandle,
+        f.heapBytes, f.pagefileBytes);
+}
+
+// Forgets every snap-in list, so that the next start offers SNAPINS\ again.
+void ForgetLists() {
+    RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmark");
+}
+
+// One round as a user meets it: start (new snap-ins offered and closed),
+// the configuration dialog opened and confirmed, stop.
+void SoakRound() {
+    ForgetLists();
+    {
+        DialogDriver offer("New Snapins Installed");
+        offer.PressEnter();
+        Step("--init", "");
+    }
+    {
+        DialogDriver configure("Snapin Configuration");
+        configure.PressEnter();
+        Step("--action", "");
+    }
+    Step("--shutdown", "");
+}
+
+// Runs `rounds` rounds quietly and prints the process's handle count and
+// private memory after a warm-up and at the end.
+void Soak(int rounds) {
+    const int warmUp = rounds < 20 ? 1 : 10;
+    g_quiet = true;
+    ProcessFigures before;
+    for (int round = 0; round < rounds; ++round) {
+        if (round == warmUp) before = MeasureProcess();
+        SoakRound();
+    }
+    ProcessFigures after = MeasureProcess();
+    g_quiet = false;
+    Say("soak rounds=%d\n", rounds);
+    SayFigures("before", before);
+    SayFigures("after", after);
+}
 
 // Adds a step of the dialog script; returns how many arguments it used.
 int ScriptStep(const std::string& step, char** args, int available) {
@@ -119,6 +212,7 @@ int ScriptStep(const std::string& step, char** args, int available) {
         g_driver = std::make_unique<DialogDriver>(args[0]);
         return 1;
     }
+    if (step == "--soak" && available >= 1) return Soak(std::atoi(args[0])), 1;
     if (!g_driver) return -1;
     if (step == "--read") return g_driver->ReadList(number(0)), 1;
     if (step == "--space") return g_driver->PressSpace(number(0), number(1)), 2;
