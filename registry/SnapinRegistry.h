@@ -9,21 +9,30 @@ extern const char kDisabledObjectList[];
 extern const char kEnabledViewList[];
 extern const char kDisabledViewList[];
 
+// Each operation names a list by its key text, appends the platform suffix,
+// opens the key under HKEY_CURRENT_USER, does one registry operation and
+// closes the key again. Results: 0, a Win32 code, or -1 for a value that
+// holds no text. Output arguments change only when the result is 0.
 class CSnapinRegistry {
 public:
     virtual ~CSnapinRegistry() = default;
 
+    // The caller closes the key handed out (CloseListKey).
     int OpenListKey(const char* list, HKEY& key);
     int CreateListKey(const char* list, HKEY& key);
     int CloseListKey(HKEY key);
+
+    // Appends the upper-cased value names; names appended before a failure stay.
     int EnumEntries(const char* list, CStringList& names);
     int ReadEntry(const char* list, const char* valueName, CString& data);
+    // Data is "SNAPINS\" + fileName, or fileName itself when dataIsFileName.
     int WriteEntry(const char* list, const char* fileName, bool dataIsFileName);
     int DeleteEntry(const char* list, const char* valueName);
+    // 259 (ERROR_NO_MORE_ITEMS) when no entry's data equals the text.
     int FindEntryByValue(const char* list, const char* text, CString& valueName);
     int GetEntryDescription(const char* list, const char* valueName, CString& description);
 };
 
-// Upper-cases ASCII a-z and the double-byte characters of the active code
-// page; every other byte stays as it is.
-CString UpperCaseName(const char* name);
+// Upper-cases ASCII a-z and the double-byte characters of the code page
+// (the active one unless told); every other byte stays as it is.
+CString UpperCaseName(const char* name, UINT codePage = CP_ACP);

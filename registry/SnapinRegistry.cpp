@@ -1,0 +1,190 @@
+#include "registry/SnapinRegistry.h"
+
+#include "files/SnapinFiles.h"
+#include "registry/TextCase.h"
+
+#include <algorithm>
+#include <string>
+
+const char kEnabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin Object DLLs";
+const char kDisabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin Object DLLs";
+const char kEnabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin View DLLs";
+const char kDisabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin View DLLs";
+
+namespace {
+const char kNtSuffix[] = " WINNT";
+const char kOtherSuffix[] = " WIN95";
+const char kSnapinsDirectory[] = "SNAPINS\\";
+
+constexpr int kNoText = -1;
+constexpr DWORD kNameChars = 256;
+constexpr DWORD kDataBytes = 260;
+// An entry's data text is built for a 512-byte buffer, terminator included.
+constexpr int kLongestDataText = 511;
+
+static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
+
+// Owns an open registry key and closes it on every path.
+class CListKey {
+public:
+    CListKey() = default;
+    ~CListKey() {
+        if (m_key) RegCloseKey(m_key);
+    }
+    CListKey(const CListKey&) = delete;
+    CListKey& operator=(const CListKey&) = delete;
+
+    HKEY& Receive() { return m_key; }
+    operator HKEY() const { return m_key; }
+
+private:
+    HKEY m_key = nullptr;
+};
+
+// A value's type and data as the registry returns them. The spare byte holds
+// a terminator even when the data fills the whole size given to the platform.
+struct ValueData {
+    DWORD type = REG_NONE;
+    DWORD size = kDataBytes;
+    char bytes[kDataBytes + 1];
+
+    BYTE* Buffer() { return reinterpret_cast<BYTE*>(bytes); }
+    bool IsText() const { return type == REG_SZ || type == REG_MULTI_SZ; }
+
+    // The data up to its first NUL: of a REG_MULTI_SZ value, its first string.
+    const char* Text() {
+        bytes[std::min(size, kDataBytes)] = '\0';
+        return bytes;
+    }
+};
+
+// The list's key text with the suffix of the platform the process runs on.
+int FullKeyText(const char* list, CString& fullKey) {
+    if (!list) return ERROR_INVALID_PARAMETER;
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
+    fullKey = CString(list) + (version.dwPlatformId == VER_PLATFORM_WIN32_NT ? kNtSuffix : kOtherSuffix);
+    return 0;
+}
+
+// Replaces a double-byte character by its upper-case form, provided that form
+// is again one double-byte character of the code page; otherwise leaves it.
+void UpperCaseDoubleByte(char* pair, UINT codePage) {
+    wchar_t wide = 0;
+    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, pair, 2, &wide, 1) != 1) return;
+    wchar_t upper = 0;
+    if (LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, &wide, 1, &upper, 1) != 1) return;
+    char mapped[2];
+    BOOL usedDefault = FALSE;
+    if (WideCharToMultiByte(codePage, 0, &upper, 1, mapped, 2, nullptr, &usedDefault) != 2 || usedDefault) return;
+    pair[0] = mapped[0];
+    pair[1] = mapped[1];
+}
+}  // namespace
+
+CString UpperCaseName(const char* name, UINT codePage) {
+    std::string text = name ? name : "";
+    for (size_t i = 0; i < text.size(); ++i) {
+        char& c = text[i];
+        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < text.size()) {
+            UpperCaseDoubleByte(&c, codePage);
+            ++i;
+        } else if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return CString(text.c_str(), static_cast<int>(text.size()));
+}
+
+int CSnapinRegistry::OpenListKey(const char* list, HKEY& key) {
+    CString fullKey;
+    int result = FullKeyText(list, fullKey);
+    if (result) return result;
+    HKEY opened = nullptr;
+    result = RegOpenKeyA(HKEY_CURRENT_USER, fullKey, &opened);
+    if (result == ERROR_SUCCESS) key = opened;
+    return result;
+}
+
+int CSnapinRegistry::CreateListKey(const char* list, HKEY& key) {
+    CString fullKey;
+    int result = FullKeyText(list, fullKey);
+    if (result) return result;
+    HKEY opened = nullptr;
+    result = RegCreateKeyExA(HKEY_CURRENT_USER, fullKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                             nullptr, &opened, nullptr);
+    if (result == ERROR_SUCCESS) key = opened;
+    return result;
+}
+
+int CSnapinRegistry::CloseListKey(HKEY key) { return RegCloseKey(key); }
+
+int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
+    CListKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result) return result;
+    for (DWORD index = 0;; ++index) {
+        char name[kNameChars];
+        DWORD nameLength = kNameChars;
+        result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (result) break;
+        names.AddTail(UpperCaseName(CString(name, static_cast<int>(nameLength))));
+    }
+    return result == ERROR_NO_MORE_ITEMS ? 0 : result;
+}
+
+int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString& data) {
+    CListKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result) return result;
+    ValueData value;
+    result = RegQueryValueExA(key, valueName, nullptr, &value.type, value.Buffer(), &value.size);
+    if (result) return result;
+    if (!value.IsText()) return kNoText;
+    data = value.Text();
+    return 0;
+}
+
+int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dataIsFileName) {
+    if (!fileName) return ERROR_INVALID_PARAMETER;
+    CString dataText = dataIsFileName ? CString(fileName) : CString(kSnapinsDirectory) + fileName;
+    if (dataText.GetLength() > kLongestDataText) return ERROR_FILENAME_EXCED_RANGE;
+    CListKey key;
+    int result = CreateListKey(list, key.Receive());
+    if (result) return result;
+    return RegSetValueExA(key, fileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(dataText.GetString()),
+                          static_cast<DWORD>(dataText.GetLength() + 1));
+}
+
+int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
+    CListKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result) return result;
+    return RegDeleteValueA(key, valueName);
+}
+
+int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CString& valueName) {
+    if (!text) return ERROR_INVALID_PARAMETER;
+    CListKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result) return result;
+    for (DWORD index = 0;; ++index) {
+        char name[kNameChars];
+        DWORD nameLength = kNameChars;
+        ValueData value;
+        result = RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, value.Buffer(), &value.size);
+        if (result) return result;
+        if (value.IsText() && EqualIgnoringAsciiCase(text, value.Text())) {
+            valueName = CString(name, static_cast<int>(nameLength));
+            return 0;
+        }
+    }
+}
+
+int CSnapinRegistry::GetEntryDescription(const char* list, const char* valueName, CString& description) {
+    CString fileName;
+    int result = ReadEntry(list, valueName, fileName);
+    if (result) return result;
+    return GetFileDescription(fileName, description);
+}

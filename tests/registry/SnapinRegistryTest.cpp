@@ -1,0 +1,395 @@
+#include "registry/SnapinRegistry.h"
+
+#include "files/SnapinFiles.h"
+#include "tests/fixtures/Fixtures.h"
+#include "tests/support/Process.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/SnapinLists.h"
+
+#include <gtest/gtest.h>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+const char kExpectedPlatformVariable[] = "PLUGWARD_EXPECTED_PLATFORM";
+
+// Writes a value of any type straight into a list's full key.
+void PutValue(const char* fullKey, const std::string& name, DWORD type, const void* data, size_t size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, fullKey, &key), ERROR_SUCCESS);
+    EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+void PutDword(const char* fullKey, const std::string& name) {
+    const DWORD number = 7;
+    PutValue(fullKey, name, REG_DWORD, &number, sizeof number);
+}
+
+void CreateEmptyList(const char* fullKey) {
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, fullKey, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+}
+
+using Strings = std::vector<std::string>;
+using Entries = std::map<std::string, std::string>;
+
+Strings Names(const CStringList& list) {
+    Strings names;
+    for (const CString& name : list) names.push_back(name.str());
+    return names;
+}
+
+DWORD ReportedPlatform() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    return GetVersionExA(&version) ? version.dwPlatformId : ~0u;
+}
+
+// The platform this run must see: NT, unless a parent run says otherwise.
+DWORD ExpectedPlatform() {
+    char text[16];
+    DWORD length = GetEnvironmentVariableA(kExpectedPlatformVariable, text, sizeof text);
+    return length > 0 && length < sizeof text ? std::strtoul(text, nullptr, 10) : VER_PLATFORM_WIN32_NT;
+}
+
+// Asks Wine to report Windows 95 to one program name, and withdraws that again.
+class Windows95AppDefault {
+public:
+    explicit Windows95AppDefault(const std::string& exeName)
+        : m_key("Software\\Wine\\AppDefaults\\" + exeName) {
+        HKEY key = nullptr;
+        if (RegCreateKeyA(HKEY_CURRENT_USER, m_key.c_str(), &key) != ERROR_SUCCESS) return;
+        RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win95"), 6);
+        RegCloseKey(key);
+    }
+    ~Windows95AppDefault() { RegDeleteTreeA(HKEY_CURRENT_USER, m_key.c_str()); }
+
+private:
+    std::string m_key;
+};
+
+// Makes a directory current for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& path) {
+        GetCurrentDirectoryA(MAX_PATH, m_saved);
+        SetCurrentDirectoryA(path.c_str());
+    }
+    ~CurrentDirectory() { SetCurrentDirectoryA(m_saved); }
+
+private:
+    char m_saved[MAX_PATH] = {};
+};
+
+// Puts a copy of a fixture into the SNAPINS directory below a host directory.
+void InstallFixture(const TempDir& host, const char* fixture, const char* installedName) {
+    CreateDirectoryA((host / "SNAPINS").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((ExecutableDirectory() + fixture).c_str(), (host / "SNAPINS\\" + installedName).c_str(), FALSE))
+        << fixture;
+}
+}  // namespace
+
+TEST(ListKeys, KeysCarryTheSuffixOfTheReportedPlatform) {
+    ScratchHkcu hkcu;
+    const DWORD platform = ReportedPlatform();
+    ASSERT_EQ(platform, ExpectedPlatform());
+    const bool nt = platform == VER_PLATFORM_WIN32_NT;
+    const std::string own = std::string(kEnabledViewList) + (nt ? " WINNT" : " WIN95");
+    const std::string other = std::string(kEnabledViewList) + (nt ? " WIN95" : " WINNT");
+
+    CSnapinRegistry registry;
+    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, "VIEW.DLL", false), 0);
+    EXPECT_EQ(ReadList(own.c_str()), (Entries{{"VIEW.DLL", "SNAPINS\\VIEW.DLL"}})) << own;
+    EXPECT_FALSE(ListKeyExists(other.c_str())) << other;
+    HKEY key = nullptr;
+    ASSERT_EQ(registry.OpenListKey(kEnabledViewList, key), 0);
+    EXPECT_EQ(RegQueryValueExA(key, "VIEW.DLL", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
+}
+
+TEST(ListKeys, Windows95ProcessUsesWin95Keys) {
+    TempDir dir;
+    const std::string exeName = "win95-" + std::to_string(GetCurrentProcessId()) + ".exe";
+    char self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameA(nullptr, self, MAX_PATH), 0u);
+    ASSERT_TRUE(CopyFileA(self, (dir / exeName).c_str(), FALSE));
+    Windows95AppDefault windows95(exeName);
+    SetEnvironmentVariableA(kExpectedPlatformVariable, "1");
+    const ProcessResult child =
+        RunProcess("\"" + dir / exeName + "\" --gtest_filter=ListKeys.KeysCarryTheSuffixOfTheReportedPlatform");
+    SetEnvironmentVariableA(kExpectedPlatformVariable, nullptr);
+    EXPECT_TRUE(child.started);
+    EXPECT_EQ(child.exitCode, 0u) << child.output;
+}
+
+TEST(ListKeys, OpenMissingKeyGives2AndLeavesTheHandle) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    HKEY key = reinterpret_cast<HKEY>(0x1234);
+    EXPECT_EQ(registry.OpenListKey(kDisabledViewList, key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(key, reinterpret_cast<HKEY>(0x1234));
+    ASSERT_EQ(registry.CreateListKey(kDisabledViewList, key), 0);
+    EXPECT_TRUE(ListKeyExists(kViewOff));
+    EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
+}
+
+TEST(ListKeys, MissingTextsGive87) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    HKEY key = nullptr;
+    CString name("unchanged");
+    EXPECT_EQ(registry.CreateListKey(nullptr, key), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.WriteEntry(kEnabledObjectList, nullptr, false), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(key, nullptr);
+    EXPECT_STREQ(name, "unchanged");
+    EXPECT_FALSE(ListKeyExists(kObjectOn));
+}
+
+TEST(EnumEntries, MissingKeyGives2AndEmptyKeyGives0) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    CStringList names;
+    names.AddTail("KEPT.DLL");
+    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(Names(names), Strings{"KEPT.DLL"});
+    CreateEmptyList(kObjectOn);
+    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), 0);
+    EXPECT_EQ(Names(names), Strings{"KEPT.DLL"});
+}
+
+TEST(EnumEntries, NamesComeUpperCasedWhileStoredCaseStays) {
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOn, "new\xE9.dll", "SNAPINS\\new\xE9.dll");
+    CSnapinRegistry registry;
+    CStringList names;
+    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), 0);
+    EXPECT_EQ(Names(names), Strings{"NEW\xE9.DLL"});
+    EXPECT_EQ(ReadList(kObjectOn), (Entries{{"new\xE9.dll", "SNAPINS\\new\xE9.dll"}}));
+}
+
+TEST(EnumEntries, FourListsGatherInListOrderWithDuplicates) {
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
+    PutEntry(kObjectOn, "B.DLL", "SNAPINS\\B.DLL");
+    PutEntry(kObjectOff, "A.DLL", "SNAPINS\\A.DLL");
+    PutEntry(kViewOn, "V.DLL", "SNAPINS\\V.DLL");
+    PutEntry(kViewOff, "W.DLL", "SNAPINS\\W.DLL");
+    CSnapinRegistry registry;
+    CStringList names;
+    for (const char* list : {kEnabledObjectList, kDisabledObjectList, kEnabledViewList, kDisabledViewList})
+        EXPECT_EQ(registry.EnumEntries(list, names), 0) << list;
+    EXPECT_EQ(Names(names), (Strings{"A.DLL", "B.DLL", "A.DLL", "V.DLL", "W.DLL"}));
+}
+
+TEST(EnumEntries, NameOver255CharactersEndsWith234KeepingEarlierNames) {
+    ScratchHkcu hkcu;
+    // Named so that insertion and alphabetical order agree.
+    PutEntry(kObjectOn, "a.dll", "SNAPINS\\a.dll");
+    PutEntry(kObjectOn, std::string(255, 'b'), "x");
+    PutEntry(kObjectOn, std::string(256, 'c'), "x");
+    PutEntry(kObjectOn, "d.dll", "SNAPINS\\d.dll");
+    CSnapinRegistry registry;
+    CStringList names;
+    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), ERROR_MORE_DATA);
+    EXPECT_EQ(Names(names), (Strings{"A.DLL", std::string(255, 'B')}));
+}
+
+TEST(ReadEntry, TextsUpTo260BytesComeBackWhole) {
+    ScratchHkcu hkcu;
+    const std::string text(261, 'e');
+    PutEntry(kObjectOn, "T259", text.substr(0, 259));                 // 260 bytes with its terminator
+    PutValue(kObjectOn, "T260", REG_SZ, text.c_str(), 260);          // 260 bytes, no terminator
+    PutValue(kObjectOn, "M260", REG_MULTI_SZ, text.c_str(), 260);
+    CSnapinRegistry registry;
+    CString data;
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "T259", data), 0);
+    EXPECT_EQ(data.str(), text.substr(0, 259));
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "T260", data), 0);
+    EXPECT_EQ(data.str(), text.substr(0, 260));
+    data = "unchanged";
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "M260", data), 0);
+    EXPECT_EQ(data.str(), text.substr(0, 260));
+}
+
+TEST(ReadEntry, FailuresLeaveTheOutputAlone) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    CString data("unchanged");
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "A.DLL", data), ERROR_FILE_NOT_FOUND);
+    PutEntry(kObjectOn, "LONG", std::string(260, 'f'));  // 261 bytes
+    PutDword(kObjectOn, "NUMBER");
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "LONG", data), ERROR_MORE_DATA);
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "NUMBER", data), -1);
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "A.DLL", data), ERROR_FILE_NOT_FOUND);
+    EXPECT_STREQ(data, "unchanged");
+}
+
+TEST(ReadEntry, MultiStringGivesItsFirstString) {
+    ScratchHkcu hkcu;
+    const char multi[] = "SNAPINS\\A.DLL\0SECOND\0";
+    PutValue(kObjectOn, "A.DLL", REG_MULTI_SZ, multi, sizeof multi);
+    CSnapinRegistry registry;
+    CString data;
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "a.dll", data), 0);
+    EXPECT_STREQ(data, "SNAPINS\\A.DLL");
+}
+
+TEST(WriteEntry, CreatesTheKeyAndStoresOneTerminatedValue) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    ASSERT_FALSE(ListKeyExists(kObjectOff));
+    EXPECT_EQ(registry.WriteEntry(kDisabledObjectList, "New.dll", false), 0);
+    EXPECT_EQ(registry.WriteEntry(kDisabledObjectList, "New.dll", false), 0);
+    EXPECT_EQ(ReadList(kObjectOff), (Entries{{"New.dll", "SNAPINS\\New.dll"}}));
+    HKEY key = nullptr;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kObjectOff, &key), ERROR_SUCCESS);
+    DWORD type = REG_NONE, size = 0;
+    EXPECT_EQ(RegQueryValueExA(key, "New.dll", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+    RegCloseKey(key);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, sizeof "SNAPINS\\New.dll");
+}
+
+TEST(WriteEntry, FlagMakesTheDataTheFileName) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    EXPECT_EQ(registry.WriteEntry(kEnabledObjectList, "PLUGWARD.DLL", true), 0);
+    EXPECT_EQ(ReadList(kObjectOn), (Entries{{"PLUGWARD.DLL", "PLUGWARD.DLL"}}));
+}
+
+TEST(WriteEntry, NameTooLongForTheDataTextGives206AndWritesNothing) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, std::string(504, 'n').c_str(), false), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, std::string(512, 'n').c_str(), true), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_FALSE(ListKeyExists(kViewOn));
+
+    const std::string longest(503, 'n');
+    const std::string longestAlone(511, 'm');
+    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, longest.c_str(), false), 0);
+    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, longestAlone.c_str(), true), 0);
+    EXPECT_EQ(ReadList(kViewOn), (Entries{{longest, "SNAPINS\\" + longest}, {longestAlone, longestAlone}}));
+}
+
+TEST(DeleteEntry, RemovesTheValueAndNeverCreatesTheKey) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    EXPECT_EQ(registry.DeleteEntry(kDisabledViewList, "A.DLL"), ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(ListKeyExists(kViewOff));
+    PutEntry(kViewOff, "A.DLL", "SNAPINS\\A.DLL");
+    PutEntry(kViewOff, "B.DLL", "SNAPINS\\B.DLL");
+    EXPECT_EQ(registry.DeleteEntry(kDisabledViewList, "a.dll"), 0);
+    EXPECT_EQ(registry.DeleteEntry(kDisabledViewList, "A.DLL"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(ReadList(kViewOff), (Entries{{"B.DLL", "SNAPINS\\B.DLL"}}));
+}
+
+TEST(FindEntryByValue, IgnoresAsciiCaseAndGivesTheStoredName) {
+    ScratchHkcu hkcu;
+    PutDword(kObjectOn, "Counter");
+    PutEntry(kObjectOn, "Mixed.dll", "snapins\\mixed.DLL");
+    CSnapinRegistry registry;
+    CString name;
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "SNAPINS\\MIXED.dll", name), 0);
+    EXPECT_STREQ(name, "Mixed.dll");
+}
+
+TEST(FindEntryByValue, OtherBytesMustMatchExactly) {
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOn, "E.DLL", "\xE9.DLL");
+    PutEntry(kObjectOn, "LONGER.DLL", "A.DLLX");
+    CSnapinRegistry registry;
+    CString name("unchanged");
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "\xC9.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "A.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_STREQ(name, "unchanged");
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "\xE9.dll", name), 0);
+    EXPECT_STREQ(name, "E.DLL");
+}
+
+TEST(FindEntryByValue, FirstTextValueInEnumerationOrderWins) {
+    ScratchHkcu hkcu;
+    const char text[] = "PLUGWARD.DLL";
+    PutValue(kObjectOn, "A-BINARY", REG_BINARY, text, sizeof text);
+    PutValue(kObjectOn, "B-MULTI", REG_MULTI_SZ, "X.DLL\0PLUGWARD.DLL\0", 20);
+    PutValue(kObjectOn, "C-MULTI", REG_MULTI_SZ, "plugward.dll\0X.DLL\0", 20);
+    PutEntry(kObjectOn, "D-TEXT", text);
+    CSnapinRegistry registry;
+    CString name;
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text, name), 0);
+    EXPECT_STREQ(name, "C-MULTI");
+}
+
+TEST(FindEntryByValue, NoTextMatchGives259AndLeavesTheOutput) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    CString name("unchanged");
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledViewList, "A.DLL", name), ERROR_FILE_NOT_FOUND);
+    CreateEmptyList(kViewOn);
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledViewList, "A.DLL", name), ERROR_NO_MORE_ITEMS);
+    PutDword(kViewOn, "A.DLL");
+    PutValue(kViewOn, "B.DLL", REG_BINARY, "A.DLL", 6);
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledViewList, "A.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_STREQ(name, "unchanged");
+}
+
+TEST(FindEntryByValue, DataBoundaries) {
+    ScratchHkcu hkcu;
+    const std::string text(261, 'g');
+    PutValue(kObjectOn, "A260", REG_SZ, text.c_str(), 260);  // no terminator
+    PutEntry(kObjectOn, "B261", text.substr(0, 260));        // 261 bytes
+    PutEntry(kObjectOn, "C259", text.substr(0, 259));
+    CSnapinRegistry registry;
+    CString name;
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 260).c_str(), name), 0);
+    EXPECT_STREQ(name, "A260");
+    // The oversized value ends the search before the later one is reached.
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 259).c_str(), name), ERROR_MORE_DATA);
+    EXPECT_STREQ(name, "A260");
+}
+
+TEST(GetEntryDescription, HandsTheRelativeDataOnUnchanged) {
+    TempDir host;
+    InstallFixture(host, fixtures::kObjectDll, "OBJECT.DLL");
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOn, "OBJECT.DLL", "SNAPINS\\OBJECT.DLL");
+    CSnapinRegistry registry;
+    CString description("unchanged");
+    {
+        TempDir elsewhere;
+        CurrentDirectory current(elsewhere.path());
+        EXPECT_NE(registry.GetEntryDescription(kEnabledObjectList, "OBJECT.DLL", description), 0);
+        EXPECT_STREQ(description, "unchanged");
+    }
+    CurrentDirectory current(host.path());
+    EXPECT_EQ(registry.GetEntryDescription(kEnabledObjectList, "OBJECT.DLL", description), 0);
+    EXPECT_STREQ(description, FIXTURE_OBJECT_DESCRIPTION);
+}
+
+TEST(GetEntryDescription, FailuresLeaveTheDescriptionAlone) {
+    TempDir host;
+    InstallFixture(host, fixtures::kNoVersionDll, "NOVERSION.DLL");
+    InstallFixture(host, fixtures::kForeignVersionDll, "FOREIGN.DLL");
+    CurrentDirectory current(host.path());
+    CString ignored;
+    const int noVersionResult = GetFileDescription("SNAPINS\\NOVERSION.DLL", ignored);
+    ASSERT_NE(noVersionResult, 0);
+
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOff, "NOVERSION.DLL", "SNAPINS\\NOVERSION.DLL");
+    PutEntry(kObjectOff, "FOREIGN.DLL", "SNAPINS\\FOREIGN.DLL");
+    PutDword(kObjectOff, "NUMBER.DLL");
+    CSnapinRegistry registry;
+    CString description("unchanged");
+    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "NOVERSION.DLL", description), noVersionResult);
+    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "FOREIGN.DLL", description), -2);
+    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "NUMBER.DLL", description), -1);
+    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "MISSING.DLL", description), ERROR_FILE_NOT_FOUND);
+    EXPECT_STREQ(description, "unchanged");
+}
