@@ -1,0 +1,106 @@
+// The Win32 edge of the snap-in file checks: the host directory, opening and mapping a
+// candidate file for the pure inspection, and version-resource descriptions.
+#include "files/SnapinFiles.h"
+
+#include "files/HostPath.h"
+#include "files/Win32Handle.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <new>
+
+namespace {
+
+const DWORD kHostPathCapacity = MAX_PATH;  // 260 characters with the NUL
+const char kDescriptionValue[] = "\\StringFileInfo\\040904B0\\FileDescription";
+
+// A platform code for a failure: GetLastError(), or `fallback` when the
+// platform gave none (a result of 0 would read as success).
+int LastErrorOr(DWORD fallback) {
+    const DWORD code = GetLastError();
+    return static_cast<int>(code != ERROR_SUCCESS ? code : fallback);
+}
+
+}  // namespace
+
+int GetHostDirectory(CString& directory) {
+    char path[kHostPathCapacity + 1] = {};
+    SetLastError(NO_ERROR);
+    const DWORD length = GetModuleFileNameA(nullptr, path, kHostPathCapacity);
+    const DWORD lastError = GetLastError();
+    // A name that fills the whole buffer was cut by the platform (Windows XP
+    // and later also report ERROR_INSUFFICIENT_BUFFER): that is a failure,
+    // never a directory made from a truncated path.
+    size_t keep = 0;
+    const int result = HostDirectoryFromModuleName(path, length, kHostPathCapacity, lastError,
+                                                   [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; },
+                                                   keep);
+    if (result != 0) return result;
+    directory = CString(path, static_cast<int>(keep));
+    return 0;
+}
+
+int InspectSnapinFile(const char* path, int32_t& kind, ImageVerdict& verdict) {
+    kind = kSnapinNoImportSection;
+    verdict = ImageVerdict::HeaderOutsideFile;
+
+    UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_RANDOM_ACCESS, nullptr));
+    if (!file) return LastErrorOr(ERROR_OPEN_FAILED);
+
+    // INVALID_FILE_SIZE is also the true size of a file of 4 GB - 1 bytes;
+    // only an error code set by the call makes it a failure.
+    SetLastError(NO_ERROR);
+    const DWORD size = GetFileSize(file.Get(), nullptr);
+    if (size == INVALID_FILE_SIZE) {
+        const DWORD code = GetLastError();
+        if (code != NO_ERROR) return static_cast<int>(code);
+    }
+
+    UniqueHandle mapping(CreateFileMappingA(file.Get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping) return LastErrorOr(ERROR_FILE_INVALID);
+
+    UniqueView view(MapViewOfFile(mapping.Get(), FILE_MAP_READ, 0, 0, 0));
+    if (!view) return LastErrorOr(ERROR_NOT_ENOUGH_MEMORY);
+
+    // The view covers the whole file; the file cannot change size while the
+    // handle shares it for reading only and the mapping exists.
+    const ImageInspection inspection = InspectSnapinImage(static_cast<const unsigned char*>(view.Get()), size);
+    kind = inspection.kind;
+    verdict = inspection.verdict;
+    return inspection.verdict == ImageVerdict::Snapin ? 0 : -1;
+    // Released here in reverse order: view, mapping, file.
+}
+
+int CheckSnapinImage(const char* path, int32_t& kind) {
+    ImageVerdict verdict;
+    return InspectSnapinFile(path, kind, verdict);
+}
+
+int GetFileDescription(const char* fileName, CString& description) {
+    DWORD ignored = 0;
+    SetLastError(NO_ERROR);  // so that "no code" is told apart from a stale one
+    const DWORD size = GetFileVersionInfoSizeA(fileName, &ignored);
+    if (size == 0) return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
+
+    // Twice the reported size, as the platform's ANSI conversion may need it.
+    if (size > SIZE_MAX / 2) return -1;
+    std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size_t{size} * 2]);
+    if (!block) return -1;
+
+    SetLastError(NO_ERROR);
+    if (!GetFileVersionInfoA(fileName, 0, size, block.get())) return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
+
+    void* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(block.get(), kDescriptionValue, &value, &length) || !value) return -2;
+
+    // The reported length may count the terminating NUL (or more padding):
+    // the description ends at the first NUL within it.
+    const char* text = static_cast<const char*>(value);
+    description = CString(text, static_cast<int>(strnlen(text, length)));
+    return 0;
+}

@@ -1,0 +1,131 @@
+// GetFileDescription on the fixtures' version resources under Wine.
+#include "files/SnapinFiles.h"
+#include "tests/fixtures/Fixtures.h"
+#include "tests/support/Scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+const char kUntouched[] = "untouched";
+
+std::string Fixture(const char* name) { return ExecutableDirectory() + name; }
+
+// The code the platform's size query gives for a file, as GetFileDescription maps it.
+int SizeQueryCode(const std::string& path) {
+    DWORD handle = 0;
+    SetLastError(0);
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    if (size != 0) return 0;
+    const DWORD code = GetLastError();
+    return code ? static_cast<int>(code) : ERROR_RESOURCE_DATA_NOT_FOUND;
+}
+
+}  // namespace
+
+TEST(GetFileDescription, USEnglishDescriptionOfEachFixture) {
+    const struct {
+        const char* file;
+        const char* description;
+    } cases[] = {
+        {fixtures::kObjectDll, fixtures::kObjectDescription},
+        {fixtures::kViewDll, fixtures::kViewDescription},
+        {fixtures::kNoImportsDll, fixtures::kNoImportsDescription},
+        {fixtures::kNoMarkerDll, fixtures::kNoMarkerDescription},
+        {fixtures::kProgramExe, fixtures::kProgramDescription},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CString description(kUntouched);
+        ASSERT_EQ(GetFileDescription(Fixture(c.file).c_str(), description), 0);
+        EXPECT_STREQ(description.GetString(), c.description);
+        // The reported length counts the NUL; the description does not carry it.
+        EXPECT_EQ(description.GetLength(), static_cast<int>(std::strlen(c.description)));
+        EXPECT_TRUE(CanOpenExclusively(Fixture(c.file)));
+    }
+}
+
+TEST(GetFileDescription, PlatformReportsTheTerminatingNulInTheLength) {
+    // The fault the implementation mends: VerQueryValueA's length includes
+    // the NUL, so copying "exactly that many characters" would keep it.
+    const std::string path = Fixture(fixtures::kObjectDll);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::string block(size * 2, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, &block[0]));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(&block[0], "\\StringFileInfo\\040904B0\\FileDescription", &value, &length));
+    EXPECT_EQ(length, std::strlen(fixtures::kObjectDescription) + 1) << "the platform's length";
+}
+
+TEST(GetFileDescription, NoVersionResourceGivesTheSizeQueryCode) {
+    const std::string path = Fixture(fixtures::kNoVersionDll);
+    const int expected = SizeQueryCode(path);
+    EXPECT_NE(expected, 0);
+    CString description(kUntouched);
+    EXPECT_EQ(GetFileDescription(path.c_str(), description), expected);
+    EXPECT_TRUE(expected == ERROR_RESOURCE_DATA_NOT_FOUND || expected == ERROR_RESOURCE_TYPE_NOT_FOUND)
+        << "code " << expected;
+    EXPECT_STREQ(description.GetString(), kUntouched);
+}
+
+TEST(GetFileDescription, ForeignLanguageOnlyGivesMinus2) {
+    CString description(kUntouched);
+    EXPECT_EQ(GetFileDescription(Fixture(fixtures::kForeignVersionDll).c_str(), description), -2);
+    EXPECT_STREQ(description.GetString(), kUntouched);
+}
+
+TEST(GetFileDescription, ForeignTableIsReallyThere) {
+    // The -2 above is for the language, not for a missing table.
+    const std::string path = Fixture(fixtures::kForeignVersionDll);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::string block(size * 2, '\0');
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, &block[0]));
+    void* value = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(&block[0], "\\StringFileInfo\\040704B0\\FileDescription", &value, &length));
+    EXPECT_STREQ(static_cast<const char*>(value), fixtures::kForeignDescription);
+}
+
+TEST(GetFileDescription, MissingFileGivesNotFound) {
+    TempDir dir;
+    CString description(kUntouched);
+    const int result = GetFileDescription((dir / "MISSING.DLL").c_str(), description);
+    EXPECT_EQ(result, SizeQueryCode(dir / "MISSING.DLL"));
+    EXPECT_EQ(result, ERROR_FILE_NOT_FOUND);
+    EXPECT_STREQ(description.GetString(), kUntouched);
+}
+
+TEST(GetFileDescription, FileThatIsNoImageGivesAPlatformCode) {
+    TempDir dir;
+    ASSERT_TRUE(WriteBytes(dir / "TEXT.DLL", "just some text\r\n"));
+    ASSERT_TRUE(WriteBytes(dir / "EMPTY.DLL", ""));
+    for (const char* name : {"TEXT.DLL", "EMPTY.DLL"}) {
+        SCOPED_TRACE(name);
+        CString description(kUntouched);
+        const int result = GetFileDescription((dir / name).c_str(), description);
+        EXPECT_GT(result, 0);
+        EXPECT_EQ(result, SizeQueryCode(dir / name));
+        EXPECT_STREQ(description.GetString(), kUntouched);
+    }
+}
+
+TEST(GetFileDescription, NonAsciiDescriptionInTheAnsiCodePage) {
+    CString description(kUntouched);
+    ASSERT_EQ(GetFileDescription(Fixture(fixtures::kAccentedDll).c_str(), description), 0);
+    // Whatever the code page, the text is the platform's ANSI form of it.
+    char expected[128];
+    const wchar_t wide[] = L"Plugward fixture: caf\x00e9 snap-in";
+    ASSERT_GT(WideCharToMultiByte(CP_ACP, 0, wide, -1, expected, sizeof expected, nullptr, nullptr), 0);
+    EXPECT_STREQ(description.GetString(), expected);
+    if (GetACP() == 1252) {
+        EXPECT_STREQ(description.GetString(), fixtures::kAccentedDescription1252);
+    }
+}
