@@ -12,8 +12,6 @@ const char kEnabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administ
 const char kDisabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin View DLLs";
 
 namespace {
-const char kNtSuffix[] = " WINNT";
-const char kOtherSuffix[] = " WIN95";
 const char kSnapinsDirectory[] = "SNAPINS\\";
 
 constexpr int kNoText = -1;
@@ -64,7 +62,7 @@ int FullKeyText(const char* list, CString& fullKey) {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
-    fullKey = CString(list) + (version.dwPlatformId == VER_PLATFORM_WIN32_NT ? kNtSuffix : kOtherSuffix);
+    fullKey = CString(list) + ListKeySuffix(version.dwPlatformId);
     return 0;
 }
 
@@ -82,6 +80,8 @@ void UpperCaseDoubleByte(char* pair, UINT codePage) {
     pair[1] = mapped[1];
 }
 }  // namespace
+
+const char* ListKeySuffix(DWORD platformId) { return platformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95"; }
 
 CString UpperCaseName(const char* name, UINT codePage) {
     std::string text = name ? name : "";

@@ -33,6 +33,10 @@ public:
     int GetEntryDescription(const char* list, const char* valueName, CString& description);
 };
 
+// The suffix of the list keys for a platform id: " WINNT" for Windows NT,
+// " WIN95" for any other platform.
+const char* ListKeySuffix(DWORD platformId);
+
 // Upper-cases ASCII a-z and the double-byte characters of the code page
 // (the active one unless told); every other byte stays as it is.
 CString UpperCaseName(const char* name, UINT codePage = CP_ACP);
