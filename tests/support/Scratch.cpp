@@ -43,6 +43,7 @@ ScratchHkcu::~ScratchHkcu() {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
     RegCloseKey(m_key);
     RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);  // fails while other scratch keys remain
 }
 
 TempDir::TempDir() {
