@@ -4,7 +4,6 @@
 #include "ui/SnapinRows.h"
 #include "ui/resource.h"
 
-#include <algorithm>
 #include <new>
 
 namespace {
@@ -74,13 +73,10 @@ SnapinItem* CSnapinConfigDlg::NewRecord(ListCategory category, const CString& na
     return record;
 }
 
-// Only a record this dialog still holds: after OK or Cancel has freed them,
-// a late command finds none.
+// Every row's record is held until OK or Cancel frees them all; a late
+// command after that finds none.
 SnapinItem* CSnapinConfigDlg::RecordOf(int row) {
-    SnapinItem* record = SnapinRowRecord(m_checkList, row);
-    auto owned = std::find_if(m_records.begin(), m_records.end(),
-                              [record](const std::unique_ptr<SnapinItem>& each) { return each.get() == record; });
-    return owned != m_records.end() ? record : nullptr;
+    return m_records.empty() ? nullptr : SnapinRowRecord(m_checkList, row);
 }
 
 void CSnapinConfigDlg::OnOKButton() {
