@@ -94,6 +94,12 @@ int GetFileDescription(const char* fileName, CString& description) {
     SetLastError(NO_ERROR);
     if (!GetFileVersionInfoA(fileName, 0, size, block.get())) return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
 
+    // The platform writes its ANSI copy of a value behind the block, at the
+    // offset the block's own length field names: a field that claims more
+    // than the platform read would have it written outside the block.
+    const unsigned blockLength = size < 2 ? 0 : block[0] | block[1] << 8;
+    if (blockLength < 2 || blockLength > size) return -2;
+
     void* value = nullptr;
     UINT length = 0;
     if (!VerQueryValueA(block.get(), kDescriptionValue, &value, &length) || !value) return -2;

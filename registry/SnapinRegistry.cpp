@@ -124,14 +124,23 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
     CListKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
+    // A name too long for the buffer is passed over, not taken as the end of
+    // the list: the names after it would otherwise count as unknown, and
+    // their snap-ins be offered and written a second time. It is still
+    // reported (234) once the list has been read to its end.
+    int overlong = 0;
     for (DWORD index = 0;; ++index) {
         char name[kNameChars];
         DWORD nameLength = kNameChars;
         result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        if (result == ERROR_MORE_DATA) {
+            overlong = result;
+            continue;
+        }
         if (result) break;
         names.AddTail(UpperCaseName(CString(name, static_cast<int>(nameLength))));
     }
-    return result == ERROR_NO_MORE_ITEMS ? 0 : result;
+    return result == ERROR_NO_MORE_ITEMS ? overlong : result;
 }
 
 int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString& data) {

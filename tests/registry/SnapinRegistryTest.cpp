@@ -151,7 +151,7 @@ TEST(EnumEntries, FourListsGatherInListOrderWithDuplicates) {
     EXPECT_EQ(Names(names), (Strings{"A.DLL", "B.DLL", "A.DLL", "V.DLL", "W.DLL"}));
 }
 
-TEST(EnumEntries, NameOver255CharactersEndsWith234KeepingEarlierNames) {
+TEST(EnumEntries, NameOver255CharactersIsPassedOverAndReportedWith234) {
     ScratchHkcu hkcu;
     // Named so that insertion and alphabetical order agree.
     PutEntry(kObjectOn, "a.dll", "SNAPINS\\a.dll");
@@ -161,7 +161,8 @@ TEST(EnumEntries, NameOver255CharactersEndsWith234KeepingEarlierNames) {
     CSnapinRegistry registry;
     CStringList names;
     EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), ERROR_MORE_DATA);
-    EXPECT_EQ(Names(names), (Strings{"A.DLL", std::string(255, 'B')}));
+    // The names after the over-long one are still delivered.
+    EXPECT_EQ(Names(names), (Strings{"A.DLL", std::string(255, 'B'), "D.DLL"}));
 }
 
 TEST(ReadEntry, TextsUpTo260BytesComeBackWhole) {
