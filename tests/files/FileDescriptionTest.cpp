@@ -24,6 +24,27 @@ int SizeQueryCode(const std::string& path) {
     return code ? static_cast<int>(code) : ERROR_RESOURCE_DATA_NOT_FOUND;
 }
 
+// A value of a file's version resource, read with the platform's API alone.
+struct RawVersionValue {
+    bool found = false;
+    std::string text;
+    UINT length = 0;
+};
+
+RawVersionValue QueryVersionValue(const std::string& path, const char* query) {
+    RawVersionValue result;
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+    std::string block(size * 2, '\0');
+    void* value = nullptr;
+    if (size == 0 || !GetFileVersionInfoA(path.c_str(), 0, size, &block[0]) ||
+        !VerQueryValueA(&block[0], query, &value, &result.length) || !value)
+        return result;
+    result.found = true;
+    result.text = static_cast<const char*>(value);
+    return result;
+}
+
 }  // namespace
 
 TEST(GetFileDescription, USEnglishDescriptionOfEachFixture) {
@@ -51,16 +72,10 @@ TEST(GetFileDescription, USEnglishDescriptionOfEachFixture) {
 TEST(GetFileDescription, PlatformReportsTheTerminatingNulInTheLength) {
     // The fault the implementation mends: VerQueryValueA's length includes
     // the NUL, so copying "exactly that many characters" would keep it.
-    const std::string path = Fixture(fixtures::kObjectDll);
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    ASSERT_GT(size, 0u);
-    std::string block(size * 2, '\0');
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, &block[0]));
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(&block[0], "\\StringFileInfo\\040904B0\\FileDescription", &value, &length));
-    EXPECT_EQ(length, std::strlen(fixtures::kObjectDescription) + 1) << "the platform's length";
+    const RawVersionValue value =
+        QueryVersionValue(Fixture(fixtures::kObjectDll), "\\StringFileInfo\\040904B0\\FileDescription");
+    ASSERT_TRUE(value.found);
+    EXPECT_EQ(value.length, std::strlen(fixtures::kObjectDescription) + 1) << "the platform's length";
 }
 
 TEST(GetFileDescription, NoVersionResourceGivesTheSizeQueryCode) {
@@ -82,16 +97,10 @@ TEST(GetFileDescription, ForeignLanguageOnlyGivesMinus2) {
 
 TEST(GetFileDescription, ForeignTableIsReallyThere) {
     // The -2 above is for the language, not for a missing table.
-    const std::string path = Fixture(fixtures::kForeignVersionDll);
-    DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
-    ASSERT_GT(size, 0u);
-    std::string block(size * 2, '\0');
-    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, &block[0]));
-    void* value = nullptr;
-    UINT length = 0;
-    ASSERT_TRUE(VerQueryValueA(&block[0], "\\StringFileInfo\\040704B0\\FileDescription", &value, &length));
-    EXPECT_STREQ(static_cast<const char*>(value), fixtures::kForeignDescription);
+    const RawVersionValue value =
+        QueryVersionValue(Fixture(fixtures::kForeignVersionDll), "\\StringFileInfo\\040704B0\\FileDescription");
+    ASSERT_TRUE(value.found);
+    EXPECT_EQ(value.text, fixtures::kForeignDescription);
 }
 
 TEST(GetFileDescription, MissingFileGivesNotFound) {
