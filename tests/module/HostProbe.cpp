@@ -3,11 +3,10 @@
 // printing one line per step.
 //
 // A dialog script (--dialog CAPTION followed by --read/--space/--click/
-// --enter/--escape/--button steps) is played by a user in the dialog that the
+// --enter/--escape steps) is played by a user in the dialog that the
 // next --init or --action opens; the rows read are printed as
 // "row=TEXT|CHECK". Any other modal dialog is reported with its rows and
 // cancelled, as with the Escape key.
-#include "host/Admext32.h"
 #include "tests/support/DialogDriver.h"
 
 #include <windows.h>
@@ -105,20 +104,10 @@ void Step(const std::string& step, const char* argument) {
     } else if (step == "--shutdown") {
         if (auto shutDown = Export<void(__cdecl*)()>("ShutDown")) shutDown();
         Say("ShutDown\n");
-    } else if (step == "--valid") {
-        unsigned int state = 0xFFFF;
-        if (auto valid = Export<void(__cdecl*)(unsigned int*)>("?MenuValid@CSnapinSetupMenu@@SAXPAI@Z")) valid(&state);
-        Say("MenuValid=%u\n", state);
     } else if (step == "--action") {
         if (auto action = Export<void(__cdecl*)()>("?MenuAction@CSnapinSetupMenu@@SAXXZ")) action();
         ReportScript();
         Say("MenuAction\n");
-    } else if (step == "--items") {
-        Say("items=%d\n", AdmGetMenuItemCount());
-    } else if (step == "--unload") {
-        if (g_module) FreeLibrary(g_module);
-        g_module = nullptr;
-        Say("unload\n");
     }
 }
 }  // namespace
@@ -217,7 +206,6 @@ int ScriptStep(const std::string& step, char** args, int available) {
     if (step == "--read") return g_driver->ReadList(number(0)), 1;
     if (step == "--space") return g_driver->PressSpace(number(0), number(1)), 2;
     if (step == "--click") return g_driver->ClickCheckBox(number(0), number(1)), 2;
-    if (step == "--button") return g_driver->ClickButton(number(0)), 1;
     if (step == "--enter") return g_driver->PressEnter(), 0;
     if (step == "--escape") return g_driver->PressEscape(), 0;
     return -1;
