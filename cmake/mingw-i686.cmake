@@ -1,4 +1,5 @@
-# Cross-compiles 32-bit Windows binaries with MinGW-w64 (POSIX threads).
+# Cross-compiles the test programs and stand-ins with MinGW-w64 (POSIX threads,
+# which GoogleTest needs).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)

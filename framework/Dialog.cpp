@@ -47,13 +47,12 @@ int Centred(LONG areaStart, LONG areaEnd, LONG aroundStart, LONG aroundEnd, LONG
     return start;
 }
 
-// Centres on the owner when it is shown, otherwise on the work area of the
-// dialog's monitor, and keeps the dialog within that work area.
+// Centres on the owner when it is shown, otherwise on the work area, and
+// keeps the dialog within the work area: the primary monitor's, as on every
+// Windows before multiple monitors.
 void CentreWindow(HWND hwnd) {
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoA(MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST), &monitor)) return;
-    const RECT area = monitor.rcWork;
+    RECT area;
+    if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0)) return;
     RECT around = area;
     HWND owner = GetWindow(hwnd, GW_OWNER);
     if (owner && IsWindowVisible(owner) && !IsIconic(owner)) GetWindowRect(owner, &around);

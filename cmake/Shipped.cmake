@@ -1,0 +1,53 @@
+# The two build trees of the Windows build.
+#
+# The release tree (PLUGWARD_SHIP) builds PLUGWARD.DLL and snapinctl.exe with
+# the win32 thread model and Windows 95 / NT 4.0 declarations, strips them
+# beside separate debug files, and leaves no timestamp or build path in them.
+# The test tree builds the release tree as an external project and copies
+# the shipped binaries into its bin directory under the same target names,
+# so every test loads and runs exactly what ships.
+
+set(PLUGWARD_RELEASE_DIR ${CMAKE_BINARY_DIR}/../ship CACHE PATH "Build directory of the release tree")
+
+if(PLUGWARD_SHIP)
+  add_compile_definitions(_WIN32_WINNT=0x0400 WINVER=0x0400)
+  add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}=src -ffile-prefix-map=${CMAKE_BINARY_DIR}=build)
+  # Windows 95 and NT 4.0 load nothing that asks for a newer subsystem.
+  add_link_options(-Wl,--no-insert-timestamp
+    -Wl,--major-os-version,4,--minor-os-version,0
+    -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
+endif()
+
+# add_shipped(TARGET): in the release tree, strips TARGET's output after each
+# link and keeps its debug information in OUTPUT.debug beside it; objcopy
+# stamps the time into a PE header unless SOURCE_DATE_EPOCH says otherwise. In the test
+# tree, TARGET is instead a copy of the release tree's stripped file.
+function(add_shipped target file)
+  if(PLUGWARD_SHIP)
+    add_custom_command(TARGET ${target} POST_BUILD
+      WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/bin
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY} --only-keep-debug ${file} ${file}.debug
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_STRIP} --strip-all ${file}
+      COMMAND ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY} --add-gnu-debuglink=${file}.debug ${file}
+      VERBATIM)
+  else()
+    add_custom_target(${target} ALL
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PLUGWARD_RELEASE_DIR}/bin/${file} ${CMAKE_BINARY_DIR}/bin/${file}
+      BYPRODUCTS ${CMAKE_BINARY_DIR}/bin/${file}
+      DEPENDS release_tree
+      VERBATIM)
+  endif()
+endfunction()
+
+function(add_release_tree)
+  include(ExternalProject)
+  ExternalProject_Add(release_tree
+    SOURCE_DIR ${CMAKE_SOURCE_DIR}
+    BINARY_DIR ${PLUGWARD_RELEASE_DIR}
+    CMAKE_GENERATOR Ninja
+    CMAKE_ARGS -DPLUGWARD_SHIP=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+               -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-i686-win32.cmake
+    BUILD_ALWAYS ON
+    INSTALL_COMMAND ""
+    USES_TERMINAL_BUILD ON)
+endfunction()
