@@ -51,6 +51,10 @@ int ParseCommandLine(int argc, const char* const* argv, Options& options, std::s
     inspect->add_option("FILE", options.files, "files to inspect")->required();
     inspect->callback([&options] { options.command = Command::Inspect; });
 
+    for (CLI::App* sub : app.get_subcommands({}))
+        sub->footer("Common options, anywhere on the line: --json, --host DIR, --platform nt|95, --hkcu PATH "
+                    "(see snapinctl --help).");
+
     std::ostringstream outText, errText;
     try {
         app.parse(argc, argv);
