@@ -101,7 +101,17 @@ TEST_F(SnapinCtl, HostileValuesStayByteForByteThroughEveryCommand) {
 
     const ProcessResult list = Run("list --json");
     EXPECT_EQ(list.exitCode, 0u) << list.err;
-    EXPECT_EQ(JsonLines(list).size(), 4 * HostileValues().size() + 1);
+    const std::vector<Json> records = JsonLines(list);
+    EXPECT_EQ(records.size(), 4 * HostileValues().size() + 1);
+    for (const Json& record : records) {
+        const std::string name = record["name"];
+        if (name == NameOfLength(256) || name == "D4096.DLL" || name == "DWORD.DLL" || name == "EMPTY.DLL") {
+            EXPECT_EQ(record["state"], "bad-entry") << record.dump();
+        }
+        if (name == NameOfLength(256)) {
+            EXPECT_EQ(record["description"], nullptr);
+        }
+    }
     EXPECT_EQ(RunSnapinctl(work, "enable NOPE.DLL MOVE.DLL --hkcu \"" + hkcu.path() + "\"").exitCode, 1u);
     EXPECT_EQ(Run("disable " + NameOfLength(256)).exitCode, 1u);
     EXPECT_EQ(Snapshot(), expected);
