@@ -10,6 +10,8 @@ const char kEnabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Admini
 const char kDisabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin Object DLLs";
 const char kEnabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin View DLLs";
 const char kDisabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin View DLLs";
+const char* const kListsByCategory[4] = {kEnabledObjectList, kDisabledObjectList, kEnabledViewList,
+                                         kDisabledViewList};
 
 namespace {
 const char kSnapinsDirectory[] = "SNAPINS\\";
@@ -56,16 +58,6 @@ struct ValueData {
     }
 };
 
-// The list's key text with the suffix of the platform the process runs on.
-int FullKeyText(const char* list, CString& fullKey) {
-    if (!list) return ERROR_INVALID_PARAMETER;
-    OSVERSIONINFOA version{};
-    version.dwOSVersionInfoSize = sizeof version;
-    if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
-    fullKey = CString(list) + ListKeySuffix(version.dwPlatformId);
-    return 0;
-}
-
 // The upper-case form of a double-byte character through the locale's
 // Unicode mapping; false when the mapping fails or is no single double-byte
 // character of the code page.
@@ -105,6 +97,20 @@ void UpperCaseDoubleByte(char* pair, UINT codePage) {
     pair[1] = mapped[1];
 }
 }  // namespace
+
+// The list's key text with the suffix of the family the store addresses.
+int CSnapinRegistry::FullKeyText(const char* list, CString& fullKey) const {
+    if (!list) return ERROR_INVALID_PARAMETER;
+    DWORD platformId = m_family == ListFamily::WindowsNT ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS;
+    if (m_family == ListFamily::Running) {
+        OSVERSIONINFOA version{};
+        version.dwOSVersionInfoSize = sizeof version;
+        if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
+        platformId = version.dwPlatformId;
+    }
+    fullKey = CString(list) + ListKeySuffix(platformId);
+    return 0;
+}
 
 const char* ListKeySuffix(DWORD platformId) { return platformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95"; }
 
@@ -169,6 +175,8 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
 }
 
 int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString& data) {
+    // A null name would address the key's default value.
+    if (!valueName) return ERROR_INVALID_PARAMETER;
     CListKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
@@ -192,6 +200,7 @@ int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dat
 }
 
 int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
+    if (!valueName) return ERROR_INVALID_PARAMETER;
     CListKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
@@ -208,6 +217,9 @@ int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CStrin
         DWORD nameLength = kNameChars;
         ValueData value;
         result = RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, value.Buffer(), &value.size);
+        // An over-long neighbour is passed over, as EnumEntries does, so the
+        // entries after it are still searched.
+        if (result == ERROR_MORE_DATA) continue;
         if (result) return result;
         if (value.IsText() && EqualIgnoringAsciiCase(text, value.Text())) {
             valueName = CString(name, static_cast<int>(nameLength));
@@ -217,8 +229,40 @@ int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CStrin
 }
 
 int CSnapinRegistry::GetEntryDescription(const char* list, const char* valueName, CString& description) {
+    if (!valueName) return ERROR_INVALID_PARAMETER;
     CString fileName;
     int result = ReadEntry(list, valueName, fileName);
     if (result) return result;
     return GetFileDescription(fileName, description);
+}
+
+int CSnapinRegistry::MoveEntry(const char* from, const char* to, const char* name) {
+    const int result = WriteEntry(to, name, false);
+    if (result == 0) DeleteEntry(from, name);
+    return result;
+}
+
+int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
+    CListKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result) return result;
+    DWORD count = 0, longestName = 0, largestData = 0;
+    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                              &largestData, nullptr, nullptr);
+    if (result) return result;
+    std::vector<char> name(longestName + 1);
+    std::vector<char> data(largestData + 1);
+    for (DWORD index = 0; index < count; ++index) {
+        ListValue value;
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        value.size = largestData;
+        result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.type,
+                               reinterpret_cast<BYTE*>(data.data()), &value.size);
+        if (result) return result;
+        value.name = CString(name.data(), static_cast<int>(nameLength));
+        data[std::min(value.size, largestData)] = '\0';
+        if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = data.data();
+        values.push_back(value);
+    }
+    return 0;
 }

@@ -4,10 +4,28 @@
 #include "framework/String.h"
 #include <windows.h>
 
+#include <vector>
+
 extern const char kEnabledObjectList[];
 extern const char kDisabledObjectList[];
 extern const char kEnabledViewList[];
 extern const char kDisabledViewList[];
+
+// The four lists in ListCategory order (enabled object, disabled object,
+// enabled view, disabled view), which is also the order start-up reads them.
+extern const char* const kListsByCategory[4];
+
+// Which family's copy of the lists a store addresses: the running platform's,
+// decided afresh each time a key is opened, or a fixed one.
+enum class ListFamily { Running, WindowsNT, Windows95 };
+
+// One value of a list as stored, read whole whatever its size.
+struct ListValue {
+    CString name;   // in its stored case
+    DWORD type = REG_NONE;
+    DWORD size = 0;  // of the data in bytes
+    CString text;   // the data up to its first NUL, for REG_SZ and REG_MULTI_SZ
+};
 
 // Each operation names a list by its key text, appends the platform suffix,
 // opens the key under HKEY_CURRENT_USER, does one registry operation and
@@ -15,6 +33,7 @@ extern const char kDisabledViewList[];
 // holds no text. Output arguments change only when the result is 0.
 class CSnapinRegistry {
 public:
+    explicit CSnapinRegistry(ListFamily family = ListFamily::Running) : m_family(family) {}
     virtual ~CSnapinRegistry() = default;
 
     // The caller closes the key handed out (CloseListKey).
@@ -31,6 +50,16 @@ public:
     // 259 (ERROR_NO_MORE_ITEMS) when no entry's data equals the text.
     int FindEntryByValue(const char* list, const char* text, CString& valueName);
     int GetEntryDescription(const char* list, const char* valueName, CString& description);
+    // Writes the name into `to` afresh and deletes it from `from` only when
+    // that write worked, so a failed write loses nothing; the write's result.
+    int MoveEntry(const char* from, const char* to, const char* name);
+    // Appends every value of the list, whatever its name length, type or size.
+    int ReadListValues(const char* list, std::vector<ListValue>& values);
+
+private:
+    int FullKeyText(const char* list, CString& fullKey) const;
+
+    ListFamily m_family;
 };
 
 // The suffix of the list keys for a platform id: " WINNT" for Windows NT,

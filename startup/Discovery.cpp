@@ -1,94 +1,58 @@
 // Start-up work of the module: self-registration, discovery of snap-ins
 // copied into SNAPINS\ since the last start, and the menu item.
 #include "files/SnapinFiles.h"
-#include "framework/FileFind.h"
 #include "module/SnapinSetupApp.h"
 #include "registry/SnapinRegistry.h"
+#include "startup/SnapinScan.h"
 #include "ui/NewSnapinsDlg.h"
 #include "ui/SnapinItem.h"
 
 #include <memory>
 #include <new>
-#include <string>
-#include <unordered_set>
 #include <vector>
 
 namespace {
-const char kSnapinsPattern[] = "SNAPINS\\*.DLL";
-const char kSnapinsPrefix[] = "SNAPINS\\";
-
-using KnownNames = std::unordered_set<std::string>;
 using NewSnapins = std::vector<std::unique_ptr<SnapinItem>>;
 
-// The upper-cased value names of all four lists.
-KnownNames CollectKnownNames() {
-    CSnapinRegistry registry;
-    CStringList names;
-    for (const char* list : {kEnabledObjectList, kDisabledObjectList, kEnabledViewList, kDisabledViewList})
-        registry.EnumEntries(list, names);
-    KnownNames known;
-    for (const CString& name : names) known.insert(name.str());
-    return known;
-}
-
-// A record for the file if it is a new snap-in; null otherwise.
-std::unique_ptr<SnapinItem> InspectCandidate(const CString& upperName) {
-    CString hostDirectory;
-    if (GetHostDirectory(hostDirectory) != 0) return nullptr;
-    int32_t kind = 0;
-    if (CheckSnapinImage(hostDirectory + kSnapinsPrefix + upperName, kind) != 0) return nullptr;
-    std::unique_ptr<SnapinItem> item(new (std::nothrow) SnapinItem);
-    if (!item) return nullptr;
-    item->kind = kind;
-    // Every row is offered checked; a dialog that ends without "Close"
-    // records that choice.
-    item->enabled = 1;
-    item->fileName = upperName;
-    return item;
-}
-
-// Snap-ins in SNAPINS\ that stand in no list, in directory order.
-NewSnapins FindNewSnapins(const CString& hostDirectory, const KnownNames& known) {
+// A record for each file the scan offers, in directory order; a file whose
+// record cannot be allocated is passed over.
+NewSnapins RecordsOfOffers(const std::vector<ScannedFile>& files) {
     NewSnapins found;
-    CFileFind finder;
-    bool more = finder.FindFile(hostDirectory + kSnapinsPattern);
-    while (more) {
-        more = finder.FindNextFile();
-        if (finder.IsDirectory()) continue;
-        CString upperName = UpperCaseName(finder.GetFileName());
-        if (known.count(upperName.str())) continue;
-        if (auto item = InspectCandidate(upperName)) found.push_back(std::move(item));
+    for (const ScannedFile& file : files) {
+        if (file.action != ScanAction::Offer) continue;
+        std::unique_ptr<SnapinItem> item(new (std::nothrow) SnapinItem);
+        if (!item) continue;
+        item->kind = file.kind;
+        // Every row is offered checked; a dialog that ends without "Close"
+        // records that choice.
+        item->enabled = 1;
+        item->fileName = file.name;
+        found.push_back(std::move(item));
     }
-    finder.Close();
     return found;
 }
 
-const char* TargetList(const SnapinItem& item) {
-    if (item.kind == kSnapinObject) return item.enabled ? kEnabledObjectList : kDisabledObjectList;
-    return item.enabled ? kEnabledViewList : kDisabledViewList;
-}
-
-void OfferAndRecord(const NewSnapins& snapins) {
+void OfferAndRecord(CSnapinRegistry& registry, const NewSnapins& snapins) {
     CPtrList offered;
     for (const auto& item : snapins) offered.AddTail(item.get());
     CNewSnapinsDlg dialog(&offered);
     dialog.DoModal();
 
-    CSnapinRegistry registry;
-    for (const auto& item : snapins) registry.WriteEntry(TargetList(*item), item->fileName, false);
+    for (const auto& item : snapins) registry.WriteEntry(NewSnapinList(item->kind, item->enabled), item->fileName, false);
 }
 }  // namespace
 
 int CSnapinSetupApp::OnInit() {
     AfxSetResourceHandle(GetInstanceHandle());
     RegisterSelf();
-    const KnownNames known = CollectKnownNames();
+    CSnapinRegistry registry;
+    const KnownNames known = CollectKnownNames(registry);
 
     CString hostDirectory;
     if (GetHostDirectory(hostDirectory) != 0) return -1;
 
-    const NewSnapins snapins = FindNewSnapins(hostDirectory, known);
-    if (!snapins.empty()) OfferAndRecord(snapins);
+    const NewSnapins snapins = RecordsOfOffers(ScanSnapinsDirectory(hostDirectory, known));
+    if (!snapins.empty()) OfferAndRecord(registry, snapins);
 
     CreateMenuItem();
     return 0;

@@ -26,10 +26,8 @@ const ListCategory kFillOrder[] = {kEnabledObjectCategory, kEnabledViewCategory,
 
 bool IsCategory(int32_t value) { return value >= kEnabledObjectCategory && value <= kDisabledViewCategory; }
 
-// Written afresh into the other list first; removed from its own list only
-// when that worked, so a failed write loses nothing.
 void MoveEntry(CSnapinRegistry& registry, const Category& from, const CString& name) {
-    if (registry.WriteEntry(from.otherList, name, false) == 0) registry.DeleteEntry(from.list, name);
+    registry.MoveEntry(from.list, from.otherList, name);
 }
 }  // namespace
 

@@ -84,6 +84,15 @@ TEST(ListKeys, KeysCarryTheSuffixOfTheReportedPlatform) {
     EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
 }
 
+TEST(ListKeys, AStoreToldTheFamilyUsesItsSuffix) {
+    ScratchHkcu hkcu;
+    const std::string win95 = std::string(kEnabledViewList) + " WIN95";
+    EXPECT_EQ(CSnapinRegistry(ListFamily::Windows95).WriteEntry(kEnabledViewList, "V.DLL", false), 0);
+    EXPECT_EQ(CSnapinRegistry(ListFamily::WindowsNT).WriteEntry(kEnabledViewList, "N.DLL", false), 0);
+    EXPECT_EQ(ReadList(win95.c_str()), (Entries{{"V.DLL", "SNAPINS\\V.DLL"}}));
+    EXPECT_EQ(ReadList(kViewOn), (Entries{{"N.DLL", "SNAPINS\\N.DLL"}}));
+}
+
 TEST(ListKeys, SuffixIsWinNtOnlyForTheNtPlatform) {
     EXPECT_STREQ(ListKeySuffix(VER_PLATFORM_WIN32_NT), " WINNT");
     EXPECT_STREQ(ListKeySuffix(VER_PLATFORM_WIN32_WINDOWS), " WIN95");
@@ -110,6 +119,13 @@ TEST(ListKeys, MissingTextsGive87) {
     EXPECT_EQ(registry.CreateListKey(nullptr, key), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(registry.WriteEntry(kEnabledObjectList, nullptr, false), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
+    // A null value name would address the key's default value.
+    PutEntry(kObjectOn, "", "SNAPINS\\DEFAULT.DLL");
+    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.GetEntryDescription(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.DeleteEntry(kEnabledObjectList, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(ReadList(kObjectOn).size(), 1u);
+    RegDeleteKeyA(HKEY_CURRENT_USER, kObjectOn);
     EXPECT_EQ(key, nullptr);
     EXPECT_STREQ(name, "unchanged");
     EXPECT_FALSE(ListKeyExists(kObjectOn));
@@ -314,9 +330,20 @@ TEST(FindEntryByValue, DataBoundaries) {
     CString name;
     EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 260).c_str(), name), 0);
     EXPECT_STREQ(name, "A260");
-    // The oversized value ends the search before the later one is reached.
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 259).c_str(), name), ERROR_MORE_DATA);
-    EXPECT_STREQ(name, "A260");
+    // The oversized value is passed over; the later one is still found.
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 259).c_str(), name), 0);
+    EXPECT_STREQ(name, "C259");
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.c_str(), name), ERROR_NO_MORE_ITEMS);
+}
+
+TEST(FindEntryByValue, OverlongNameIsPassedOver) {
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOn, std::string(256, 'A'), "PLUGWARD.DLL");
+    PutEntry(kObjectOn, "ZZ.DLL", "PLUGWARD.DLL");
+    CSnapinRegistry registry;
+    CString name;
+    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "PLUGWARD.DLL", name), 0);
+    EXPECT_STREQ(name, "ZZ.DLL");
 }
 
 TEST(GetEntryDescription, HandsTheRelativeDataOnUnchanged) {

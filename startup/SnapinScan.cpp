@@ -1,0 +1,54 @@
+#include "startup/SnapinScan.h"
+
+#include "framework/FileFind.h"
+
+namespace {
+const char kSnapinsPattern[] = "SNAPINS\\*.DLL";
+const char kSnapinsPrefix[] = "SNAPINS\\";
+
+ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, const CFileFind& finder) {
+    ScannedFile found;
+    found.file = finder.GetFileName();
+    found.name = UpperCaseName(found.file);
+    if (finder.IsDirectory()) {
+        found.directory = true;
+        return found;
+    }
+    const auto entry = known.find(found.name.str());
+    if (entry != known.end()) {
+        found.action = ScanAction::Known;
+        found.knownIn = entry->second;
+        return found;
+    }
+    found.check = InspectSnapinFile(hostDirectory + kSnapinsPrefix + found.name, found.kind, found.verdict);
+    if (found.check == 0) found.action = ScanAction::Offer;
+    return found;
+}
+}  // namespace
+
+KnownNames CollectKnownNames(CSnapinRegistry& registry) {
+    KnownNames known;
+    for (int category = 0; category < 4; ++category) {
+        CStringList names;
+        registry.EnumEntries(kListsByCategory[category], names);
+        for (const CString& name : names) known.emplace(name.str(), category);
+    }
+    return known;
+}
+
+std::vector<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known) {
+    std::vector<ScannedFile> files;
+    CFileFind finder;
+    bool more = finder.FindFile(hostDirectory + kSnapinsPattern);
+    while (more) {
+        more = finder.FindNextFile();
+        files.push_back(Classify(hostDirectory, known, finder));
+    }
+    finder.Close();
+    return files;
+}
+
+const char* NewSnapinList(int32_t kind, bool enabled) {
+    if (kind == kSnapinObject) return enabled ? kEnabledObjectList : kDisabledObjectList;
+    return enabled ? kEnabledViewList : kDisabledViewList;
+}

@@ -1,0 +1,40 @@
+#pragma once
+// Discovery of the snap-ins copied into SNAPINS\: which files start-up
+// offers, which it already knows and which it passes over, and the list a
+// new snap-in is written to. Start-up and snapinctl's scan and sync both
+// run this code.
+#include "files/SnapinFiles.h"
+#include "framework/String.h"
+#include "registry/SnapinRegistry.h"
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Upper-cased value name -> the ListCategory of the first list holding it.
+using KnownNames = std::unordered_map<std::string, int>;
+
+// The value names of all four lists, in the order start-up reads them.
+KnownNames CollectKnownNames(CSnapinRegistry& registry);
+
+enum class ScanAction { Offer, Known, Skip };
+
+// One match of SNAPINS\*.DLL and what start-up does with it.
+struct ScannedFile {
+    CString file;  // as the search found it
+    CString name;  // upper-cased: the value name start-up writes
+    ScanAction action = ScanAction::Skip;
+    bool directory = false;
+    int knownIn = -1;  // Known: the ListCategory of the list holding the name
+    int check = 0;     // Offer and Skip of a file: InspectSnapinFile's result
+    ImageVerdict verdict = ImageVerdict::Snapin;
+    int32_t kind = 0;  // Offer: the SnapinKind
+};
+
+// Every match below the host directory (with its trailing backslash), in the
+// order the directory search returns them.
+std::vector<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known);
+
+// The list a new snap-in of this kind goes to: object snap-ins to the object
+// lists, every other kind to the view lists.
+const char* NewSnapinList(int32_t kind, bool enabled);

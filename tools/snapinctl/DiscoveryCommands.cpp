@@ -1,0 +1,90 @@
+#include "tools/snapinctl/DiscoveryCommands.h"
+
+#include "startup/SnapinScan.h"
+
+namespace snapinctl {
+
+namespace {
+const char* ActionName(ScanAction action) {
+    switch (action) {
+        case ScanAction::Offer: return "offer";
+        case ScanAction::Known: return "known";
+        case ScanAction::Skip: break;
+    }
+    return "skip";
+}
+
+std::string ScanReason(const ScannedFile& file) {
+    switch (file.action) {
+        case ScanAction::Offer: return KindText(file.kind);
+        case ScanAction::Known: return std::string("in the ") + ListLabel(file.knownIn) + " list";
+        case ScanAction::Skip: break;
+    }
+    return file.directory ? "directory" : CheckText(file.check, file.verdict);
+}
+
+// The new snap-ins dialog's row text: the description, or the name.
+std::string RowText(const ScannedFile& file) {
+    CString description;
+    const bool described = GetFileDescription(CString("SNAPINS\\") + file.name, description) == 0;
+    return AnsiToUtf8((described ? description : file.name).str());
+}
+
+Record ScanRecord(const ScannedFile& file) {
+    const bool offered = file.action == ScanAction::Offer;
+    Record record;
+    record["file"] = AnsiToUtf8(file.file.str());
+    record["name"] = AnsiToUtf8(file.name.str());
+    record["action"] = ActionName(file.action);
+    record["kind"] = offered ? Record(file.kind) : Record();
+    record["list"] = offered ? Record(ListLabel(NewSnapinList(file.kind, true))) : Record();
+    record["reason"] = ScanReason(file);
+    record["description"] = offered ? Record(RowText(file)) : Record();
+    return record;
+}
+
+std::string ScanText(const Record& record) {
+    std::string text = record["file"].get<std::string>() + ": " + record["action"].get<std::string>() + " (" +
+                       record["reason"].get<std::string>() + ")";
+    if (!record["list"].is_null())
+        text += " to " + record["list"].get<std::string>() + "; \"" + record["description"].get<std::string>() + "\"";
+    return text;
+}
+
+std::vector<ScannedFile> Scan(CommandContext& context) {
+    return ScanSnapinsDirectory(context.hostDirectory, CollectKnownNames(context.registry));
+}
+}  // namespace
+
+int RunScan(CommandContext& context) {
+    for (const ScannedFile& file : Scan(context)) {
+        const Record record = ScanRecord(file);
+        context.out.Write(record, ScanText(record));
+    }
+    return 0;
+}
+
+int RunSync(CommandContext& context, bool enableNew) {
+    int status = 0;
+    for (const ScannedFile& file : Scan(context)) {
+        if (file.action != ScanAction::Offer) continue;
+        const char* list = NewSnapinList(file.kind, enableNew);
+        const int result = context.registry.WriteEntry(list, file.name, false);
+        if (result != 0) {
+            Complain(context.err, "cannot write \"" + AnsiToUtf8(file.name.str()) + "\" to the " + ListLabel(list) +
+                                      " list: " + Win32ErrorText(result));
+            status = 1;
+            continue;
+        }
+        Record record;
+        record["name"] = AnsiToUtf8(file.name.str());
+        record["list"] = ListLabel(list);
+        record["data"] = "SNAPINS\\" + record["name"].get<std::string>();
+        record["kind"] = file.kind;
+        context.out.Write(record, "wrote " + record["name"].get<std::string>() + " to " + ListLabel(list) + " (" +
+                                      record["data"].get<std::string>() + ")");
+    }
+    return status;
+}
+
+}  // namespace snapinctl

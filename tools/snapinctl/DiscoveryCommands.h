@@ -1,0 +1,11 @@
+#pragma once
+// snapinctl scan and sync: start-up discovery as a dry run, and as a
+// start-up whose dialog is closed with every row checked or every row clear.
+#include "tools/snapinctl/Output.h"
+
+namespace snapinctl {
+
+int RunScan(CommandContext& context);
+int RunSync(CommandContext& context, bool enableNew);
+
+}  // namespace snapinctl

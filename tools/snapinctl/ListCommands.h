@@ -1,0 +1,16 @@
+#pragma once
+// snapinctl list, enable and disable: the entries of the four lists, and the
+// configuration dialog's move between the enabled and the disabled list.
+#include "tools/snapinctl/Output.h"
+
+#include <string>
+#include <vector>
+
+namespace snapinctl {
+
+int RunList(CommandContext& context);
+// Moves each named entry to the enabled (or disabled) list of its kind.
+// Every name is checked before any is moved.
+int RunMove(CommandContext& context, bool enable, const std::vector<std::string>& names);
+
+}  // namespace snapinctl
