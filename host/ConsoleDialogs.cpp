@@ -12,8 +12,9 @@ const char kAnsweredProperty[] = "VelmarkConsoleAnswered";
 const char kEscapedProperty[] = "VelmarkConsoleEscaped";
 const UINT kPollMs = 50;
 // A dialog still up this long after its answer is pressed Escape on; one
-// that is still up after that (a message box without a Cancel button) is
-// ended, so that a scripted run never waits for a person.
+// still up that long after the Escape (its procedure ignores Cancel, as a
+// yes-or-no message box does on Windows) is ended, so that a scripted run
+// never waits for a person.
 const DWORD kStuckMs = 5000;
 
 void MarkTime(HWND window, const char* property) {
