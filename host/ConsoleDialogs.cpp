@@ -9,9 +9,12 @@ namespace {
 // dialog was first seen and when it was last answered.
 const char kSeenProperty[] = "VelmarkConsoleSeen";
 const char kAnsweredProperty[] = "VelmarkConsoleAnswered";
+const char kEscapedProperty[] = "VelmarkConsoleEscaped";
 const UINT kPollMs = 50;
-// A dialog still up this long after its answer is pressed Escape on, so
-// that a scripted run never waits for a person.
+// A dialog still up this long after its answer is pressed Escape on; one
+// still up that long after the Escape (its procedure ignores Cancel, as a
+// yes-or-no message box does on Windows) is ended, so that a scripted run
+// never waits for a person.
 const DWORD kStuckMs = 5000;
 
 void MarkTime(HWND window, const char* property) {
@@ -49,6 +52,30 @@ void PressKey(HWND target, UINT virtualKey) {
     PostMessageA(target, WM_KEYUP, virtualKey, scanCode | 1 | 0xC0000000);
 }
 
+// The texts of a dialog's static controls: what a message box says.
+std::vector<std::string> StaticTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    for (HWND child = FindWindowExA(dialog, nullptr, "Static", nullptr); child;
+         child = FindWindowExA(dialog, child, "Static", nullptr)) {
+        const std::string text = WindowText(child);
+        if (!text.empty()) texts.push_back(text);
+    }
+    return texts;
+}
+
+// One log line for a text that may span lines: each run of line breaks becomes one space.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) {
+        const bool lineBreak = c == '\r' || c == '\n';
+        if (!lineBreak)
+            line += c;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    return line;
+}
+
 HWND FocusWithin(HWND dialog) {
     HWND focus = GetFocus();
     return focus && (focus == dialog || IsChild(dialog, focus)) ? focus : dialog;
@@ -69,7 +96,14 @@ DialogAnswerer::~DialogAnswerer() {
 }
 
 void CALLBACK DialogAnswerer::OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-    if (s_current) EnumThreadWindows(GetCurrentThreadId(), VisitWindow, reinterpret_cast<LPARAM>(s_current));
+    if (!s_current) return;
+    s_current->ForgetClosedDialogs();
+    EnumThreadWindows(GetCurrentThreadId(), VisitWindow, reinterpret_cast<LPARAM>(s_current));
+}
+
+void DialogAnswerer::ForgetClosedDialogs() {
+    for (auto it = m_pending.begin(); it != m_pending.end();)
+        it = IsWindow(it->first) ? std::next(it) : m_pending.erase(it);
 }
 
 BOOL CALLBACK DialogAnswerer::VisitWindow(HWND window, LPARAM self) {
@@ -79,11 +113,13 @@ BOOL CALLBACK DialogAnswerer::VisitWindow(HWND window, LPARAM self) {
 
 void DialogAnswerer::Visit(HWND dialog) {
     const std::string caption = WindowText(dialog);
+    const auto pending = m_pending.find(dialog);
+    if (pending != m_pending.end()) {
+        if (GetTickCount() - pending->second.pausedAt >= m_holdMs) Continue(dialog, caption);
+        return;
+    }
     if (GetPropA(dialog, kAnsweredProperty)) {
-        if (MillisecondsSince(dialog, kAnsweredProperty) < kStuckMs) return;
-        m_log.Line("dialog \"" + caption + "\" is still up; pressing Escape");
-        MarkTime(dialog, kAnsweredProperty);
-        PressKey(FocusWithin(dialog), VK_ESCAPE);
+        if (MillisecondsSince(dialog, kAnsweredProperty) >= kStuckMs) Unstick(dialog, caption);
         return;
     }
     if (!GetPropA(dialog, kSeenProperty)) {
@@ -91,8 +127,37 @@ void DialogAnswerer::Visit(HWND dialog) {
         Announce(dialog, caption);
     }
     if (MillisecondsSince(dialog, kSeenProperty) < m_holdMs) return;
+    const DialogAnswer answer = TakeAnswer(caption);
+    m_pending[dialog].actions.assign(answer.actions.begin(), answer.actions.end());
+    Continue(dialog, caption);
+}
+
+// Performs the dialog's remaining actions up to the next pause, which lasts the hold time.
+void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
     MarkTime(dialog, kAnsweredProperty);
-    for (const std::string& action : TakeAnswer(caption).actions) Perform(dialog, caption, action);
+    Pending& pending = m_pending[dialog];
+    while (!pending.actions.empty()) {
+        const std::string action = pending.actions.front();
+        pending.actions.pop_front();
+        Perform(dialog, caption, action);
+        if (action == "pause") {
+            pending.pausedAt = GetTickCount();
+            return;
+        }
+    }
+    m_pending.erase(dialog);
+}
+
+void DialogAnswerer::Unstick(HWND dialog, const std::string& caption) {
+    MarkTime(dialog, kAnsweredProperty);
+    if (GetPropA(dialog, kEscapedProperty)) {
+        m_log.Line("dialog \"" + caption + "\" is still up after Escape; ending it");
+        EndDialog(dialog, IDCANCEL);
+        return;
+    }
+    m_log.Line("dialog \"" + caption + "\" is still up; pressing Escape");
+    SetPropA(dialog, kEscapedProperty, reinterpret_cast<HANDLE>(1));
+    PressKey(FocusWithin(dialog), VK_ESCAPE);
 }
 
 void DialogAnswerer::Announce(HWND dialog, const std::string& caption) {
@@ -101,6 +166,7 @@ void DialogAnswerer::Announce(HWND dialog, const std::string& caption) {
         const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
         for (LRESULT row = 0; row < count; ++row) m_log.Line("  row \"" + RowText(list, row) + "\"");
     }
+    for (const std::string& text : StaticTexts(dialog)) m_log.Line("  text \"" + OneLine(text) + "\"");
 }
 
 DialogAnswer DialogAnswerer::TakeAnswer(const std::string& caption) {
@@ -120,6 +186,8 @@ void DialogAnswerer::Perform(HWND dialog, const std::string& caption, const std:
         PressKey(FocusWithin(dialog), VK_RETURN);
     } else if (action == "escape") {
         PressKey(FocusWithin(dialog), VK_ESCAPE);
+    } else if (action == "pause") {
+        return;
     } else if (action == "close-console") {
         PostMessageA(FindWindowA(ConsoleWindow::kWindowClass, nullptr), WM_CLOSE, 0, 0);
     } else if (!ToggleRow(dialog, action.substr(std::strlen("toggle:")))) {

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <map>
 
 class DialogAnswerer {
 public:
@@ -20,7 +21,15 @@ public:
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK VisitWindow(HWND window, LPARAM self);
+    // The actions of an answer not yet performed: those after a pause.
+    struct Pending {
+        std::deque<std::string> actions;
+        DWORD pausedAt = 0;
+    };
+    void ForgetClosedDialogs();
     void Visit(HWND dialog);
+    void Continue(HWND dialog, const std::string& caption);
+    void Unstick(HWND dialog, const std::string& caption);
     void Announce(HWND dialog, const std::string& caption);
     DialogAnswer TakeAnswer(const std::string& caption);
     void Perform(HWND dialog, const std::string& caption, const std::string& action);
@@ -29,6 +38,7 @@ private:
     static DialogAnswerer* s_current;  // the timer callback has no context of its own
     ConsoleLog& m_log;
     std::deque<DialogAnswer> m_answers;
+    std::map<HWND, Pending> m_pending;
     unsigned m_holdMs;
     UINT_PTR m_timer = 0;
 };

@@ -17,7 +17,7 @@ std::vector<std::string> SplitActions(const std::string& text) {
 
 bool IsKnownAction(const std::string& action) {
     const std::string toggle = "toggle:";
-    return action == "enter" || action == "escape" || action == "close-console" ||
+    return action == "enter" || action == "escape" || action == "pause" || action == "close-console" ||
            (action.rfind(toggle, 0) == 0 && action.size() > toggle.size());
 }
 
@@ -48,6 +48,10 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
             options.exitAtEnd = true;
             continue;
         }
+        if (option == "--open-menu") {
+            options.menuSteps.push_back({true, ""});
+            continue;
+        }
         const bool takesArgument = option == "--hkcu" || option == "--log" || option == "--answer" ||
                                    option == "--menu" || option == "--hold";
         if (!takesArgument) {
@@ -64,7 +68,7 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
         } else if (option == "--log") {
             options.logPath = argument;
         } else if (option == "--menu") {
-            options.menuItems.push_back(argument);
+            options.menuSteps.push_back({false, argument});
         } else if (option == "--hold") {
             if (!ParseMilliseconds(argument, options.holdMs)) {
                 error = "--hold needs milliseconds, got " + argument;
@@ -73,7 +77,7 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
         } else {
             DialogAnswer answer;
             if (!ParseAnswer(argument, answer)) {
-                error = "--answer needs CAPTION=ACTION[,ACTION...] with enter, escape or toggle:ROW, got " + argument;
+                error = "--answer needs CAPTION=ACTION[,ACTION...] with enter, escape, pause or toggle:ROW, got " + argument;
                 return false;
             }
             options.answers.push_back(answer);

@@ -6,6 +6,7 @@ const char kReady[] = "Ready";
 const UINT kExitCommand = 100;
 const UINT kRunScriptMessage = WM_APP + 1;
 const UINT_PTR kCloseTimer = 1;
+const UINT_PTR kMenuTimer = 2;
 const int kStatusHeight = 22;
 }  // namespace
 
@@ -62,7 +63,10 @@ LRESULT ConsoleWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Layout();
         return 0;
     case WM_INITMENUPOPUP:
-        if (reinterpret_cast<HMENU>(wParam) == m_snapinPopup) m_menu.RefreshStates();
+        if (reinterpret_cast<HMENU>(wParam) == m_snapinPopup) {
+            m_menu.RefreshStates();
+            if (m_openingMenu) LogOpenMenu();
+        }
         return 0;
     case WM_MENUSELECT:
         ShowHint(LOWORD(wParam), HIWORD(wParam));
@@ -77,6 +81,9 @@ LRESULT ConsoleWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam == kCloseTimer) {
             KillTimer(m_window, kCloseTimer);
             Close();
+        } else if (wParam == kMenuTimer) {
+            KillTimer(m_window, kMenuTimer);
+            EndMenu();
         }
         return 0;
     case WM_CLOSE:
@@ -150,7 +157,12 @@ void ConsoleWindow::Close() {
 }
 
 void ConsoleWindow::RunScript() {
-    for (const std::string& text : m_options.menuItems) ChooseMenuItem(text);
+    for (const MenuStep& step : m_options.menuSteps) {
+        if (step.openOnly)
+            OpenSnapinMenu();
+        else
+            ChooseMenuItem(step.itemText);
+    }
     if (!m_options.exitAtEnd) return;
     m_log.Line("exiting in " + std::to_string(m_options.holdMs) + " ms");
     SetTimer(m_window, kCloseTimer, m_options.holdMs, nullptr);
@@ -176,4 +188,27 @@ void ConsoleWindow::ChooseMenuItem(const std::string& text) {
         SendMessageA(m_window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);
     }
     SendMessageA(m_window, WM_MENUSELECT, MAKEWPARAM(0, 0xFFFF), 0);
+}
+
+// As a user looking at the menu: drops "Snap-ins" down from the menu bar, as
+// Alt+S does, and closes it again after the hold time. The menu's own modal
+// loop runs meanwhile and still delivers the closing timer.
+void ConsoleWindow::OpenSnapinMenu() {
+    m_openingMenu = true;
+    SetTimer(m_window, kMenuTimer, m_options.holdMs, nullptr);
+    SendMessageA(m_window, WM_SYSCOMMAND, SC_KEYMENU, 's');
+    KillTimer(m_window, kMenuTimer);
+    m_openingMenu = false;
+    m_log.Line("menu \"Snap-ins\" closed");
+}
+
+void ConsoleWindow::LogOpenMenu() const {
+    m_log.Line("menu \"Snap-ins\" is open");
+    const int count = GetMenuItemCount(m_snapinPopup);
+    for (int position = 0; position < count; ++position) {
+        char text[128] = "";
+        GetMenuStringA(m_snapinPopup, position, text, sizeof text, MF_BYPOSITION);
+        const bool greyed = GetMenuState(m_snapinPopup, position, MF_BYPOSITION) & MF_GRAYED;
+        m_log.Line(std::string("  item \"") + text + "\"" + (greyed ? " (greyed)" : ""));
+    }
 }

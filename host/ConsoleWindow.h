@@ -30,6 +30,8 @@ private:
     void Close();
     void RunScript();
     void ChooseMenuItem(const std::string& text);
+    void OpenSnapinMenu();
+    void LogOpenMenu() const;
 
     ConsoleLog& m_log;
     const ConsoleOptions& m_options;
@@ -41,4 +43,5 @@ private:
     HMENU m_snapinPopup = nullptr;
     bool m_inSnapinCommand = false;  // a snap-in's action (and its modal dialog) is running
     bool m_closeWhenIdle = false;
+    bool m_openingMenu = false;  // a scripted step has the "Snap-ins" menu open
 };

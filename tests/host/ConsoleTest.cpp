@@ -38,8 +38,9 @@ std::string RecordedCalls() {
 
 void ClearRecordedCalls() { RegDeleteKeyValueA(HKEY_CURRENT_USER, kRecordKey, "Calls"); }
 
-void SetMenuState(DWORD state) {
-    RegSetKeyValueA(HKEY_CURRENT_USER, kRecordKey, "State", REG_DWORD, &state, sizeof state);
+// "State": the test snap-in's menu state; "Ask": 1 makes its action show an unanswerable dialog.
+void SetSnapinSetting(const char* name, DWORD value) {
+    RegSetKeyValueA(HKEY_CURRENT_USER, kRecordKey, name, REG_DWORD, &value, sizeof value);
 }
 
 // Position of `text` in `log`, failing the test when it is missing.
@@ -66,6 +67,14 @@ protected:
     void InstallPlugward() {
         Install("PLUGWARD.DLL", "PLUGWARD.DLL");
         PutEntry(kObjectOn, "PLUGWARD.DLL", "PLUGWARD.DLL");
+    }
+
+    // The demonstration snap-ins and library, under the names scripts/demo gives them.
+    void InstallDemoSnapins() {
+        Install("demo_eventlog.dll", "SNAPINS\\EVENTLOG.DLL");
+        Install("demo_diskquota.dll", "SNAPINS\\DSKQUOTA.DLL");
+        Install("demo_servicemonitor.dll", "SNAPINS\\SVCMON.DLL");
+        Install("demo_reportlibrary.dll", "SNAPINS\\RPTLIB.DLL");
     }
 
     // Runs the console to its end with these options; returns its log.
@@ -123,6 +132,37 @@ TEST_F(ConsoleTest, FirstStartOffersNewSnapinsAndTheNextStartLoadsThem) {
     EXPECT_LT(object, view) << "the object list loads before the view list";
 }
 
+TEST_F(ConsoleTest, DemoSnapinsRunFromTheNextStartAndASwitchTakesEffectAtTheOneAfter) {
+    InstallPlugward();
+    InstallDemoSnapins();
+    const std::string first = RunConsole(std::string("--answer \"") + kNewSnapins + "=enter\"");
+    for (const char* row : {"Disk Quota Reports", "Event Log Viewer", "Service Monitor View"})
+        PositionOf(first, std::string("row \"") + row + "\"");
+    EXPECT_EQ(first.find("Report Printing Library"), std::string::npos) << first;
+
+    const std::string second = RunConsole(std::string("--open-menu --menu \"View Event Log\" --answer \"Event Log "
+                                                      "Viewer=enter\" --menu \"Snap-in Configuration\" --answer \"") +
+                                          kConfiguration + "=toggle:Disk Quota Reports,pause,enter\"");
+    size_t previous = PositionOf(second, "menu \"Snap-ins\" is open");
+    for (const char* item : {"Disk Quota Report", "View Event Log", "Snap-in Configuration", "Monitor Services"}) {
+        const size_t at = PositionOf(second, std::string("  item \"") + item + "\"\r\n");
+        EXPECT_LT(previous, at) << item;
+        previous = at;
+    }
+    PositionOf(second, "text \"The Event Log Viewer is running in this console. Started by the console through "
+                       "InitSnapin at ");
+    PositionOf(second, "dialog \"Event Log Viewer\": enter");
+    EXPECT_EQ(ReadList(kObjectOff).at("DSKQUOTA.DLL"), "SNAPINS\\DSKQUOTA.DLL");
+    EXPECT_EQ(ReadList(kObjectOn).count("DSKQUOTA.DLL"), 0u);
+
+    const std::string third = RunConsole("--open-menu");
+    PositionOf(third, "loaded SNAPINS\\EVENTLOG.DLL (InitSnapin returned 0)");
+    PositionOf(third, "loaded SNAPINS\\SVCMON.DLL (InitSnapin returned 0)");
+    PositionOf(third, "  item \"View Event Log\"");
+    EXPECT_EQ(third.find("DSKQUOTA.DLL"), std::string::npos) << third;
+    EXPECT_EQ(third.find("Disk Quota Report"), std::string::npos) << third;
+}
+
 TEST_F(ConsoleTest, NewSnapinsDialogWithoutAnAnswerIsEscapedAndTheConsoleGoesOn) {
     InstallPlugward();
     Install(fixtures::kObjectDll, "SNAPINS\\OBJSNAP.DLL");
@@ -154,6 +194,17 @@ TEST_F(ConsoleTest, DialogLeftOpenByItsAnswerIsEscapedAfterAWhile) {
     PositionOf(log, std::string("dialog \"") + kNewSnapins + "\" has no row \"No such row\"");
     const size_t escaped = PositionOf(log, std::string("dialog \"") + kNewSnapins + "\" is still up; pressing Escape");
     EXPECT_LT(escaped, PositionOf(log, "loaded PLUGWARD.DLL (InitSnapin returned 0)"));
+}
+
+TEST_F(ConsoleTest, DialogThatIgnoresEscapeIsEndedAndTheConsoleGoesOn) {
+    Install("host_snapin_started.dll", "SNAPINS\\A.DLL");
+    PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
+    SetSnapinSetting("Ask", 1);
+
+    const std::string log = RunConsole("--menu \"Fixture item of A.DLL\"");
+    const size_t escaped = PositionOf(log, "dialog \"Fixture question\" is still up; pressing Escape");
+    const size_t ended = PositionOf(log, "dialog \"Fixture question\" is still up after Escape; ending it");
+    EXPECT_TRUE(escaped < ended && ended < PositionOf(log, "ShutDown SNAPINS\\A.DLL"));
 }
 
 TEST_F(ConsoleTest, SnapinSwitchedOffIsNotLoadedAndSwitchedOnAgainIs) {
@@ -266,7 +317,7 @@ TEST_F(ConsoleTest, MenuItemShowsItsHintAndRunsOnlyWhenTheSnapinEnablesIt) {
     PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
     const std::string choose = " --menu \"Fixture item of A.DLL\" --menu \"No such item\"";
 
-    SetMenuState(0);
+    SetSnapinSetting("State", 0);
     const std::string enabled = RunConsole(choose);
     PositionOf(enabled, "status line: Fixture hint");
     PositionOf(enabled, "choosing menu item \"Fixture item of A.DLL\"");
@@ -274,7 +325,7 @@ TEST_F(ConsoleTest, MenuItemShowsItsHintAndRunsOnlyWhenTheSnapinEnablesIt) {
     EXPECT_EQ(RecordedCalls(), "init:A.DLL;action:A.DLL;shutdown:A.DLL;");
 
     ClearRecordedCalls();
-    SetMenuState(MF_GRAYED | MF_DISABLED);
+    SetSnapinSetting("State", MF_GRAYED | MF_DISABLED);
     const std::string greyed = RunConsole(choose);
     PositionOf(greyed, "menu item \"Fixture item of A.DLL\" is greyed; not chosen");
     EXPECT_EQ(RecordedCalls(), "init:A.DLL;shutdown:A.DLL;");

@@ -2,7 +2,9 @@
 // into it in HKCU\Software\VelmarkConsoleTests, value "Calls", as
 // "init:NAME;", "action:NAME;", "shutdown:NAME;" (NAME: its own file name),
 // and registers one menu item "Fixture item of NAME" whose state is the
-// DWORD value "State" of the same key (0 when missing).
+// DWORD value "State" of the same key (0 when missing). When the DWORD value
+// "Ask" is 1, the item's action also shows the dialog "Fixture question",
+// which neither Escape nor any button closes.
 #include "host/Admext32.h"
 
 #include <windows.h>
@@ -39,13 +41,33 @@ void Record(const char* call) {
     RegCloseKey(key);
 }
 
-void __cdecl MenuValid(unsigned int* state) {
+DWORD ReadSetting(const char* name) {
     DWORD value = 0, size = sizeof value;
-    RegGetValueA(HKEY_CURRENT_USER, kRecordKey, "State", RRF_RT_REG_DWORD, nullptr, &value, &size);
-    *state = value;
+    RegGetValueA(HKEY_CURRENT_USER, kRecordKey, name, RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return value;
 }
 
-void __cdecl MenuAction() { Record("action"); }
+INT_PTR CALLBACK IgnoreEverything(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+void AskUnanswerable() {
+    struct {
+        DLGTEMPLATE header;
+        WORD menu, windowClass;
+        wchar_t caption[17];
+    } dialog{};
+    dialog.header.style = WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_MODALFRAME;
+    dialog.header.cx = 120;
+    dialog.header.cy = 40;
+    lstrcpyW(dialog.caption, L"Fixture question");
+    DialogBoxIndirectParamA(g_self, &dialog.header, nullptr, IgnoreEverything, 0);
+}
+
+void __cdecl MenuValid(unsigned int* state) { *state = ReadSetting("State"); }
+
+void __cdecl MenuAction() {
+    Record("action");
+    if (ReadSetting("Ask") == 1) AskUnanswerable();
+}
 }  // namespace
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, void*) {
