@@ -12,6 +12,7 @@ Unicode false
 ; The release names its installer PLUGWARD-<version>-setup.exe.
 !pragma warning disable 9000
 SetCompressor /SOLID lzma
+SetCompressorDictSize 1  ; MB: the payload is small, and so is the memory of a Windows 95 machine
 RequestExecutionLevel user
 !include LogicLib.nsh
 !include WinVer.nsh
