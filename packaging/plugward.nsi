@@ -1,0 +1,158 @@
+; Installer of PLUGWARD.DLL for the Velmark Administrator console.
+;   makensis -DVERSION=1.0.0.1 -DSHIP_DIR=dir -DOUTFILE=setup.exe plugward.nsi
+; Copies PLUGWARD.DLL into the console's directory (the directory page, or
+; /D= when run silently with /S) and registers it for the current user the
+; way the console's own installer does. A module that is listed already,
+; enabled or disabled, keeps its entry. PLUGWARD-uninstall.exe, written beside
+; the module, removes the module and its entries and nothing else.
+; Plain ANSI installer with the classic pages and no plug-ins, so that it
+; runs on Windows 95 and NT 4.0.
+
+Unicode false
+; The release names its installer PLUGWARD-<version>-setup.exe.
+!pragma warning disable 9000
+SetCompressor /SOLID lzma
+SetCompressorDictSize 1  ; MB: the payload is small, and so is the memory of a Windows 95 machine
+RequestExecutionLevel user
+!include LogicLib.nsh
+!include WinVer.nsh
+
+!define MODULE "PLUGWARD.DLL"
+!define UNINSTALLER "PLUGWARD-uninstall.exe"
+!define LISTS "Software\Velmark\Parameters\Velmark Administrator"
+!define OBJECT_ON "${LISTS}\Snapin Object DLLs"
+!define OBJECT_OFF "${LISTS}\Disabled Snapin Object DLLs"
+!define VIEW_ON "${LISTS}\Snapin View DLLs"
+!define VIEW_OFF "${LISTS}\Disabled Snapin View DLLs"
+
+Name "PLUGWARD ${VERSION}"
+OutFile "${OUTFILE}"
+InstallDir ""
+ShowInstDetails show
+ShowUninstDetails show
+DirText "Choose the directory of the Velmark Administrator console. PLUGWARD.DLL is copied there and registered for the current user." "Console directory"
+
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey "ProductName" "PLUGWARD"
+VIAddVersionKey "FileDescription" "PLUGWARD ${VERSION} Setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" ""
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+; The lists of the running platform family: the console keeps one set for
+; Windows NT and one for Windows 95, 98 and ME.
+!macro FamilySuffix var
+  ${If} ${IsNT}
+    StrCpy ${var} " WINNT"
+  ${Else}
+    StrCpy ${var} " WIN95"
+  ${EndIf}
+!macroend
+
+; Reports the failure (a message box unless silent) and ends with exit code 2.
+!macro Fail text
+  DetailPrint "${text}"
+  MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
+  SetErrorLevel 2
+  Abort
+!macroend
+
+Function .onVerifyInstDir
+  ${IfNot} ${FileExists} "$INSTDIR\*.*"
+    Abort
+  ${EndIf}
+FunctionEnd
+
+; $R1 = 1 when the list key $R0 holds a value named PLUGWARD.DLL, of any
+; type and in any case, else 0.
+Function ListHoldsModule
+  Push $0
+  Push $1
+  StrCpy $R1 0
+  StrCpy $0 0
+  ${Do}
+    ClearErrors
+    EnumRegValue $1 HKCU $R0 $0
+    ${If} ${Errors}
+    ${OrIf} $1 == ""
+      ${Break}
+    ${EndIf}
+    ${If} $1 == "${MODULE}"
+      StrCpy $R1 1
+      ${Break}
+    ${EndIf}
+    IntOp $0 $0 + 1
+  ${Loop}
+  Pop $1
+  Pop $0
+FunctionEnd
+
+; Leaves an entry that is there already alone, enabled or disabled.
+Function RegisterModule
+  !insertmacro FamilySuffix $R2
+  ${ForEach} $R3 0 3 + 1
+    ${Select} $R3
+      ${Case} 0
+        StrCpy $R0 "${OBJECT_ON}$R2"
+      ${Case} 1
+        StrCpy $R0 "${OBJECT_OFF}$R2"
+      ${Case} 2
+        StrCpy $R0 "${VIEW_ON}$R2"
+      ${Case} 3
+        StrCpy $R0 "${VIEW_OFF}$R2"
+    ${EndSelect}
+    Call ListHoldsModule
+    ${If} $R1 == 1
+      DetailPrint "${MODULE} is listed already in HKCU\$R0; its entry is left as it is."
+      Return
+    ${EndIf}
+  ${Next}
+  ClearErrors
+  WriteRegStr HKCU "${OBJECT_ON}$R2" "${MODULE}" "${MODULE}"
+  ${If} ${Errors}
+    !insertmacro Fail "Could not register ${MODULE} in HKCU\${OBJECT_ON}$R2."
+  ${EndIf}
+  DetailPrint "Registered ${MODULE} in HKCU\${OBJECT_ON}$R2."
+FunctionEnd
+
+Section "PLUGWARD"
+  ${If} $INSTDIR == ""
+  ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
+    !insertmacro Fail "The console directory '$INSTDIR' does not exist; give it with /D=."
+  ${EndIf}
+  ; A console that has the module loaded holds the file: say so instead of
+  ; failing half-way.
+  ${If} ${FileExists} "$INSTDIR\${MODULE}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${MODULE}" a
+    ${If} ${Errors}
+      !insertmacro Fail "$INSTDIR\${MODULE} is in use. Close the console and run the installer again."
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
+  SetOutPath $INSTDIR
+  SetOverwrite on
+  File "${SHIP_DIR}/${MODULE}"
+  WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  Call RegisterModule
+SectionEnd
+
+Section "Uninstall"
+  ClearErrors
+  Delete "$INSTDIR\${MODULE}"
+  ${If} ${Errors}
+    !insertmacro Fail "$INSTDIR\${MODULE} is in use. Close the console and run the uninstaller again."
+  ${EndIf}
+  !insertmacro FamilySuffix $R2
+  DeleteRegValue HKCU "${OBJECT_ON}$R2" "${MODULE}"
+  DeleteRegValue HKCU "${OBJECT_OFF}$R2" "${MODULE}"
+  DeleteRegValue HKCU "${VIEW_ON}$R2" "${MODULE}"
+  DeleteRegValue HKCU "${VIEW_OFF}$R2" "${MODULE}"
+  Delete "$INSTDIR\${UNINSTALLER}"
+SectionEnd

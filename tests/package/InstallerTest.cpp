@@ -1,0 +1,192 @@
+// The release installer under Wine, in a prefix of its own, since it writes
+// the real HKEY_CURRENT_USER: silent install into a fresh host directory and
+// the console loading the module, reinstalls over the module's own entry,
+// and an uninstall that leaves every other entry byte for byte as it was.
+#include "tests/hostile/RawLists.h"
+#include "tests/support/Process.h"
+#include "tests/support/Scratch.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+
+namespace {
+const char kModule[] = "PLUGWARD.DLL";
+const char kUninstaller[] = "PLUGWARD-uninstall.exe";
+const char* const kListNames[] = {"Snapin Object DLLs", "Disabled Snapin Object DLLs", "Snapin View DLLs",
+                                  "Disabled Snapin View DLLs"};
+enum List { kObjectOn, kObjectOff, kViewOn, kViewOff };
+
+std::string Family() {
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    return version.dwPlatformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95";
+}
+std::string OtherFamily() { return Family() == " WINNT" ? " WIN95" : " WINNT"; }
+
+std::string ListKey(List list, const std::string& family) {
+    return std::string("Software\\Velmark\\Parameters\\Velmark Administrator\\") + kListNames[list] + family;
+}
+
+// Every list of both families.
+std::map<std::string, RawList> Snapshot() {
+    std::map<std::string, RawList> lists;
+    for (const std::string& family : {Family(), OtherFamily()})
+        for (List list : {kObjectOn, kObjectOff, kViewOn, kViewOff})
+            lists[ListKey(list, family)] = ReadRawList(ListKey(list, family).c_str());
+    return lists;
+}
+
+// A Linux path from the test's environment as a path on Wine's Z: drive.
+std::string FromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    std::string path = std::string("Z:") + (value ? value : "");
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using Handle = std::unique_ptr<void, HandleCloser>;
+
+// Runs a command and waits for every process it starts, as the uninstaller
+// runs from a copy of itself; returns the first process's exit code.
+DWORD RunToTheEnd(const std::string& commandLine) {
+    Handle job(CreateJobObjectA(nullptr, nullptr));
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    std::string line = commandLine;
+    if (!job || !CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
+                                &startup, &process))
+        return 0xFFFFFFFF;
+    Handle processHandle(process.hProcess), thread(process.hThread);
+    AssignProcessToJobObject(job.get(), processHandle.get());
+    ResumeThread(thread.get());
+    WaitForSingleObject(processHandle.get(), INFINITE);
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    for (int tries = 0; tries < 600; ++tries) {
+        if (!QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting,
+                                       sizeof accounting, nullptr) ||
+            accounting.ActiveProcesses == 0)
+            break;
+        Sleep(100);
+    }
+    EXPECT_EQ(accounting.ActiveProcesses, 0u) << commandLine;
+    DWORD code = 0xFFFFFFFF;
+    GetExitCodeProcess(processHandle.get(), &code);
+    return code;
+}
+
+class Installer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ClearLists();
+        const char* expected = std::getenv("PLUGWARD_FAMILY");
+        if (expected) {
+            ASSERT_EQ(Family(), std::string(" ") + expected);
+        }
+        ASSERT_TRUE(CreateDirectoryA((m_host / "SNAPINS").c_str(), nullptr));
+        for (const char* file : {"VMADMIN.EXE", "admext32.dll"})
+            ASSERT_TRUE(CopyFileA((ExecutableDirectory() + file).c_str(), (m_host / file).c_str(), FALSE)) << file;
+    }
+    void TearDown() override { ClearLists(); }
+    static void ClearLists() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmark"); }
+
+    std::string HostDirectory() const { return m_host.path().substr(0, m_host.path().size() - 1); }
+    DWORD Install(const std::string& directory) {
+        return RunToTheEnd("\"" + FromEnvironment("PLUGWARD_SETUP") + "\" /S /D=" + directory);
+    }
+    DWORD Install() { return Install(HostDirectory()); }
+
+    // The console's log of one scripted run in the host directory.
+    std::string RunConsole() {
+        const std::string log = m_host / "console.log";
+        DeleteFileA(log.c_str());
+        const ProcessResult result =
+            RunProcess("\"" + (m_host / "VMADMIN.EXE") + "\" --log \"" + log + "\" --exit", m_host.path());
+        EXPECT_EQ(result.exitCode, 0u) << result.output;
+        return ReadFile(log);
+    }
+
+    TempDir m_host;
+};
+
+TEST_F(Installer, SilentInstallRegistersTheModuleAndTheConsoleLoadsIt) {
+    PutRaw(ListKey(kObjectOn, Family()).c_str(), "OTHER.DLL", REG_SZ, std::string("SNAPINS\\OTHER.DLL") + '\0');
+    auto expected = Snapshot();
+    expected[ListKey(kObjectOn, Family())][kModule] = SzValue(kModule);
+
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_EQ(ReadFile(m_host / kModule), ReadFile(FromEnvironment("PLUGWARD_SHIP_DIR") + "\\" + kModule));
+    EXPECT_TRUE(Exists(m_host / kUninstaller));
+    EXPECT_EQ(Snapshot(), expected);
+
+    const std::string log = RunConsole();
+    EXPECT_NE(log.find("loaded PLUGWARD.DLL (InitSnapin returned 0)"), std::string::npos) << log;
+    EXPECT_NE(log.find("menu item \"Snap-in Configuration\" of PLUGWARD.DLL added"), std::string::npos) << log;
+}
+
+TEST_F(Installer, ReinstallLeavesTheModulesEntryAsItIs) {
+    ASSERT_EQ(Install(), 0u);
+    const auto installed = Snapshot();
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_EQ(Snapshot(), installed) << "enabled stays enabled, once";
+
+    // Switched off, as the configuration dialog does.
+    RegDeleteKeyValueA(HKEY_CURRENT_USER, ListKey(kObjectOn, Family()).c_str(), kModule);
+    PutRaw(ListKey(kObjectOff, Family()).c_str(), kModule, REG_SZ, SzValue(kModule).bytes);
+    const auto disabled = Snapshot();
+    ASSERT_EQ(Install(), 0u);
+    EXPECT_EQ(Snapshot(), disabled);
+    const std::string log = RunConsole();
+    EXPECT_EQ(log.find("loaded PLUGWARD.DLL"), std::string::npos) << log;
+}
+
+TEST_F(Installer, SilentUninstallRemovesOnlyTheModule) {
+    ASSERT_EQ(Install(), 0u);
+    ASSERT_TRUE(WriteBytes(m_host / "SNAPINS\\OTHER.DLL", "other"));
+    for (const std::string& family : {Family(), OtherFamily()})
+        for (List list : {kObjectOn, kObjectOff, kViewOn, kViewOff}) {
+            const std::string key = ListKey(list, family);
+            PutRaw(key.c_str(), "OTHER.DLL", REG_SZ, SzValue("SNAPINS\\OTHER.DLL").bytes);
+            PutRaw(key.c_str(), "KEEPER.DLL", REG_SZ, SzValue(kModule).bytes);  // another module's data
+            PutRaw(key.c_str(), "PLUGWARD.DLL.OLD", REG_BINARY, "\x01\x02");
+            if (family != Family() || list != kObjectOn) PutRaw(key.c_str(), kModule, REG_DWORD, std::string("\x07\0\0\0", 4));
+        }
+    auto expected = Snapshot();
+    for (List list : {kObjectOn, kObjectOff, kViewOn, kViewOff}) expected[ListKey(list, Family())].erase(kModule);
+
+    EXPECT_EQ(RunToTheEnd("\"" + (m_host / kUninstaller) + "\" /S"), 0u);
+    EXPECT_EQ(Snapshot(), expected);
+    EXPECT_FALSE(Exists(m_host / kModule));
+    EXPECT_FALSE(Exists(m_host / kUninstaller));
+    for (const char* file : {"VMADMIN.EXE", "admext32.dll", "SNAPINS\\OTHER.DLL"}) EXPECT_TRUE(Exists(m_host / file));
+}
+
+TEST_F(Installer, SilentInstallWithoutAHostDirectoryFailsAndChangesNothing) {
+    const auto before = Snapshot();
+    EXPECT_EQ(Install(m_host / "MISSING"), 2u);
+    EXPECT_FALSE(Exists(m_host / "MISSING"));
+    EXPECT_EQ(RunToTheEnd("\"" + FromEnvironment("PLUGWARD_SETUP") + "\" /S"), 2u) << "no /D=";
+    EXPECT_EQ(Snapshot(), before);
+}
+}  // namespace
