@@ -20,12 +20,16 @@ const char kSnapinsPrefix[] = "SNAPINS\\";
 using KnownNames = std::unordered_set<std::string>;
 using NewSnapins = std::vector<std::unique_ptr<SnapinItem>>;
 
-// The upper-cased value names of all four lists.
-KnownNames CollectKnownNames() {
+// The upper-cased value names of all four lists; `complete` is false when a
+// list exists but could not be read to its end.
+KnownNames CollectKnownNames(bool& complete) {
     CSnapinRegistry registry;
     CStringList names;
-    for (const char* list : {kEnabledObjectList, kDisabledObjectList, kEnabledViewList, kDisabledViewList})
-        registry.EnumEntries(list, names);
+    complete = true;
+    for (const char* list : {kEnabledObjectList, kDisabledObjectList, kEnabledViewList, kDisabledViewList}) {
+        const int result = registry.EnumEntries(list, names);
+        if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) complete = false;
+    }
     KnownNames known;
     for (const CString& name : names) known.insert(name.str());
     return known;
@@ -82,12 +86,16 @@ void OfferAndRecord(const NewSnapins& snapins) {
 int CSnapinSetupApp::OnInit() {
     AfxSetResourceHandle(GetInstanceHandle());
     RegisterSelf();
-    const KnownNames known = CollectKnownNames();
+    bool allListsRead = false;
+    const KnownNames known = CollectKnownNames(allListsRead);
 
     CString hostDirectory;
     if (GetHostDirectory(hostDirectory) != 0) return -1;
 
-    const NewSnapins snapins = FindNewSnapins(hostDirectory, known);
+    // A list that could not be read would make its snap-ins look new, and
+    // offering them again would enable what the user disabled: offer
+    // nothing this time.
+    const NewSnapins snapins = allListsRead ? FindNewSnapins(hostDirectory, known) : NewSnapins();
     if (!snapins.empty()) OfferAndRecord(snapins);
 
     CreateMenuItem();
