@@ -9,8 +9,8 @@
 //
 // After every run it checks the lists against the scenario, and the handle
 // and heap figures against those from before the run.
-#include "tests/faults/FaultInjector.h"
-#include "tests/faults/FaultScenarios.h"
+#include "faults/FaultInjector.h"
+#include "faults/FaultScenarios.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/SnapinLists.h"
@@ -135,7 +135,7 @@ Outcome RunOnce(const Module& module, const FaultScenario& scenario, int call, u
     Outcome outcome;
     const ProcessFigures before = MeasureProcess();
     {
-        DialogDriver driver(scenario.caption, 3000);
+        DialogDriver driver(scenario.caption);
         for (const auto& texts : scenario.toggles) driver.PressSpaceOnText(kListBoxIds[scenario.inMenuAction], texts);
         driver.PressEnter().PressEnter().PressEnter();  // Enter again when a failed OK left the dialog open
         faults::Begin(call, k);

@@ -1,4 +1,4 @@
-#include "tests/faults/FaultInjector.h"
+#include "faults/FaultInjector.h"
 
 #include <cerrno>
 #include <cstdlib>
