@@ -94,8 +94,9 @@ std::string Describe(const char* what, const ListEntry& entry) {
 
 // Nothing lost, nothing corrupted: every entry from before is where it was,
 // or a move the scenario makes has it in its old or its new place; every
-// entry is one from before or one the scenario may write.
-std::string CheckLists(const FaultScenario& scenario) {
+// entry is one from before or one the scenario may write. A run without
+// faults must have made every change.
+std::string CheckLists(const FaultScenario& scenario, bool withoutFaults) {
     const std::vector<ListEntry> after = ReadAllLists();
     std::string problems;
     auto moved = [&](const ListEntry& e) {
@@ -105,9 +106,10 @@ std::string CheckLists(const FaultScenario& scenario) {
     for (const ListEntry& entry : scenario.before)
         if (!moved(entry) && !Holds(after, entry)) problems += Describe("lost", entry);
     for (const AllowedChange& change : scenario.changes) {
-        if (change.from.empty() || Holds(after, change.from[0])) continue;
-        if (!std::any_of(change.to.begin(), change.to.end(), [&](const ListEntry& e) { return Holds(after, e); }))
-            problems += Describe("lost", change.from[0]);
+        const bool made = std::any_of(change.to.begin(), change.to.end(), [&](const ListEntry& e) { return Holds(after, e); });
+        if (withoutFaults && (!made || (!change.from.empty() && Holds(after, change.from[0]))))
+            problems += Describe("not-made", change.to[0]);
+        if (!change.from.empty() && !made && !Holds(after, change.from[0])) problems += Describe("lost", change.from[0]);
     }
     for (const ListEntry& entry : after) {
         bool allowed = Holds(scenario.before, entry);
@@ -158,7 +160,7 @@ Outcome RunOnce(const Module& module, const FaultScenario& scenario, int call, u
     outcome.handle = static_cast<long>(after.nextHandle - before.nextHandle);
 
     std::string& problems = outcome.problems;
-    problems = CheckLists(scenario);
+    problems = CheckLists(scenario, call < 0);
     if (outcome.init != 0 && outcome.init != -1) problems += "init-result;";
     if (scenario.inMenuAction && outcome.menuState != 0 && outcome.menuState != 3) problems += "menu-state;";
     if (outcome.timedOut) problems += "dialog-left-open;";
