@@ -4,7 +4,7 @@
 //
 //   fault_host --hkcu KEY --load NAME --scenario S --count
 //       prints "calls NAME=N ..." for a run without faults
-//   fault_host --hkcu KEY --load NAME --scenario S --sweep CALL FROM TO STEP ...
+//   fault_host --hkcu KEY --load NAME --scenario S --sweep CALL FROM TO ...
 //       prints "begin CALL K" before and "end CALL K ..." after each run
 //
 // After every run it checks the lists against the scenario, and the handle
@@ -106,10 +106,12 @@ std::string CheckLists(const FaultScenario& scenario, bool withoutFaults) {
     for (const ListEntry& entry : scenario.before)
         if (!moved(entry) && !Holds(after, entry)) problems += Describe("lost", entry);
     for (const AllowedChange& change : scenario.changes) {
-        const bool made = std::any_of(change.to.begin(), change.to.end(), [&](const ListEntry& e) { return Holds(after, e); });
+        const bool made =
+            std::any_of(change.to.begin(), change.to.end(), [&](const ListEntry& e) { return Holds(after, e); });
         if (withoutFaults && (!made || (!change.from.empty() && Holds(after, change.from[0]))))
             problems += Describe("not-made", change.to[0]);
-        if (!change.from.empty() && !made && !Holds(after, change.from[0])) problems += Describe("lost", change.from[0]);
+        if (!change.from.empty() && !made && !Holds(after, change.from[0]))
+            problems += Describe("lost", change.from[0]);
     }
     for (const ListEntry& entry : after) {
         bool allowed = Holds(scenario.before, entry);
@@ -228,11 +230,11 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (i < argc && std::strcmp(argv[i], "--sweep") == 0) {
-        for (++i; i + 3 < argc; i += 4) {
+        for (++i; i + 2 < argc; i += 3) {
             const int call = faults::FindCall(argv[i]);
-            const unsigned long from = std::strtoul(argv[i + 1], nullptr, 10), to = std::strtoul(argv[i + 2], nullptr, 10);
-            const unsigned long step = std::max(1ul, std::strtoul(argv[i + 3], nullptr, 10));
-            for (unsigned long k = from; call >= 0 && k <= to; k += step) {
+            const unsigned long from = std::strtoul(argv[i + 1], nullptr, 10);
+            const unsigned long to = std::strtoul(argv[i + 2], nullptr, 10);
+            for (unsigned long k = from; call >= 0 && k <= to; ++k) {
                 std::printf("begin %s %lu\n", argv[i], k);
                 std::fflush(stdout);
                 Outcome outcome = RunOnce(module, *scenario, call, k);

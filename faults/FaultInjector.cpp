@@ -89,7 +89,8 @@ void* OutOfMemory() {
 }
 bool IsListBoxMessage(UINT message) { return message >= LB_ADDSTRING && message <= LB_MSGMAX; }
 LRESULT ListBoxFailure(UINT message) {
-    if (message == LB_ADDSTRING || message == LB_INSERTSTRING) return Fail(LRESULT(LB_ERRSPACE), ERROR_NOT_ENOUGH_MEMORY);
+    if (message == LB_ADDSTRING || message == LB_INSERTSTRING)
+        return Fail(LRESULT(LB_ERRSPACE), ERROR_NOT_ENOUGH_MEMORY);
     return LB_ERR;
 }
 

@@ -10,14 +10,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
-#include <sstream>
 
 namespace {
 struct Range {
     std::string call;
-    unsigned long from, to, step;
+    unsigned long from, to;
 };
 
 struct SweepResult {
@@ -34,15 +34,19 @@ struct SweepResult {
 
 class FaultRig {
 public:
-    explicit FaultRig(const FaultScenario& scenario) : m_scenario(scenario), m_host(scenario.moduleName, "fault_host.exe") {
+    explicit FaultRig(const FaultScenario& scenario)
+        : m_scenario(scenario), m_host(scenario.moduleName, "fault_host.exe") {
         m_ready = m_host.installed();
         for (const auto& file : scenario.files) {
-            if (file.second.rfind("SNAPINS\\", 0) == 0) m_ready = m_ready && m_host.AddSnapin(file.first, file.second.substr(8));
-            else m_ready = m_ready && m_host.AddFile(file.first, file.second);
+            const bool inSnapins = file.second.rfind("SNAPINS\\", 0) == 0;
+            m_ready = m_ready && (inSnapins ? m_host.AddSnapin(file.first, file.second.substr(8))
+                                            : m_host.AddFile(file.first, file.second));
         }
     }
     bool ready() const { return m_ready; }
-    std::string Run(const std::string& steps) const { return m_host.Run(m_hkcu, "--scenario " + m_scenario.name + " " + steps); }
+    std::string Run(const std::string& steps) const {
+        return m_host.Run(m_hkcu, "--scenario " + m_scenario.name + " " + steps);
+    }
 
     // The counting run: the calls of each function, the clean run's line and
     // the shimmed functions the module does not import.
@@ -54,8 +58,10 @@ public:
             if (line.rfind("not-imported", 0) == 0) result.notImported = line.substr(12);
             if (line.rfind("calls ", 0) != 0) continue;
             std::istringstream words(line.substr(6));
-            for (std::string word; words >> word;)
-                result.calls[word.substr(0, word.find('='))] = std::strtoul(word.c_str() + word.find('=') + 1, nullptr, 10);
+            for (std::string word; words >> word;) {
+                const size_t equals = word.find('=');
+                result.calls[word.substr(0, equals)] = std::strtoul(word.c_str() + equals + 1, nullptr, 10);
+            }
         }
         if (result.calls.empty()) result.cleanRun = output;
     }
@@ -66,7 +72,7 @@ public:
         while (!ranges.empty()) {
             std::string steps = "--sweep";
             for (const Range& r : ranges)
-                steps += " " + r.call + " " + std::to_string(r.from) + " " + std::to_string(r.to) + " " + std::to_string(r.step);
+                steps += " " + r.call + " " + std::to_string(r.from) + " " + std::to_string(r.to);
             const std::string output = Run(steps);
             std::string begun;  // "CALL K" of a run without its end
             std::istringstream lines(output);
@@ -104,7 +110,7 @@ private:
         for (Range r : ranges) {
             if (!reached && r.call == call && k >= r.from && k <= r.to) {
                 reached = true;
-                r.from = k + r.step;
+                r.from = k + 1;
                 if (r.from > r.to) continue;
             } else if (!reached) {
                 continue;
@@ -123,7 +129,7 @@ private:
 std::vector<Range> EveryK(const std::map<std::string, unsigned long>& calls) {
     std::vector<Range> ranges;
     for (const auto& call : calls)
-        if (call.second > 0) ranges.push_back({call.first, 1, call.second, 1});
+        if (call.second > 0) ranges.push_back({call.first, 1, call.second});
     return ranges;
 }
 }  // namespace
@@ -188,7 +194,7 @@ TEST_P(FaultFinding, RunsClean) {
     FaultRig rig(*FindFaultScenario(finding.scenario));
     ASSERT_TRUE(rig.ready());
     SweepResult result;
-    rig.Sweep({{finding.call, finding.k, finding.k, 1}}, result);
+    rig.Sweep({{finding.call, finding.k, finding.k}}, result);
     EXPECT_EQ(result.injected[finding.call], 1u);
     for (const std::string& failure : result.failures) ADD_FAILURE() << finding.scenario << " " << failure;
 }
