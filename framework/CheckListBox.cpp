@@ -1,5 +1,6 @@
 #include "framework/CheckListBox.h"
 
+#include <new>
 #include <string>
 
 namespace {
@@ -49,11 +50,19 @@ CCheckListBox::Row* CCheckListBox::RowAt(int index) {
     const LRESULT itemData = Default(LB_GETITEMDATA, index, 0);
     if (itemData == LB_ERR) return nullptr;
     if (Row* row = FindRow(itemData)) return row;
-    auto row = std::make_unique<Row>(Row{itemData, 0});
-    if (Default(LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(row.get())) == LB_ERR) return nullptr;
+    // Without memory for the record the row has no check state: null, as
+    // for a row that does not exist.
+    std::unique_ptr<Row> row(new (std::nothrow) Row{itemData, 0});
+    if (!row) return nullptr;
     Row* made = row.get();
-    m_rows.emplace(reinterpret_cast<LRESULT>(made), std::move(row));
-    return made;
+    try {
+        m_rows.emplace(reinterpret_cast<LRESULT>(made), std::move(row));
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+    if (Default(LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(made)) != LB_ERR) return made;
+    m_rows.erase(reinterpret_cast<LRESULT>(made));
+    return nullptr;
 }
 
 LRESULT CCheckListBox::SetUserValue(int index, LPARAM value) {

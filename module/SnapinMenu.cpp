@@ -46,11 +46,20 @@ void CSnapinSetupMenu::DoAction() {
     dialog.DoModal();
 }
 
+// The callbacks are called by the host, which knows no C++ exceptions: a
+// failure inside them ends the callback and nothing more.
 void __cdecl CSnapinSetupMenu::MenuValid(unsigned int* state) {
     if (!state) return;
-    *state = g_currentMenu ? g_currentMenu->GetState() : kMenuStateUnavailable;
+    try {
+        *state = g_currentMenu ? g_currentMenu->GetState() : kMenuStateUnavailable;
+    } catch (...) {
+        *state = kMenuStateUnavailable;
+    }
 }
 
 void __cdecl CSnapinSetupMenu::MenuAction() {
-    if (g_currentMenu) g_currentMenu->DoAction();
+    try {
+        if (g_currentMenu) g_currentMenu->DoAction();
+    } catch (...) {
+    }
 }

@@ -46,12 +46,16 @@ int CSnapinSetupApp::OnInit() {
     AfxSetResourceHandle(GetInstanceHandle());
     RegisterSelf();
     CSnapinRegistry registry;
-    const KnownNames known = CollectKnownNames(registry);
+    int unread = 0;
+    const KnownNames known = CollectKnownNames(registry, unread);
 
     CString hostDirectory;
     if (GetHostDirectory(hostDirectory) != 0) return -1;
 
-    const NewSnapins snapins = RecordsOfOffers(ScanSnapinsDirectory(hostDirectory, known));
+    // A list that could not be read would make its snap-ins look new, and
+    // offering them again would enable what the user disabled: offer
+    // nothing this time.
+    const NewSnapins snapins = unread ? NewSnapins() : RecordsOfOffers(ScanSnapinsDirectory(hostDirectory, known));
     if (!snapins.empty()) OfferAndRecord(registry, snapins);
 
     CreateMenuItem();

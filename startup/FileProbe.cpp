@@ -2,9 +2,16 @@
 
 #include "framework/FileFind.h"
 
-bool IsExistingFile(const CString& path) {
+int ProbeFile(const CString& path, bool& exists) {
     CFileFind find;
-    if (!find.FindFile(path)) return false;
+    if (!find.FindFile(path)) {
+        const DWORD code = GetLastError();
+        exists = false;
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES
+                   ? 0
+                   : static_cast<int>(code ? code : ERROR_GEN_FAILURE);
+    }
     find.FindNextFile();
-    return !find.IsDirectory();
+    exists = !find.IsDirectory();
+    return 0;
 }

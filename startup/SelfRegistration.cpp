@@ -61,7 +61,11 @@ int CSnapinSetupApp::RegisterSelf() {
     CString hostDirectory;
     result = GetHostDirectory(hostDirectory);
     if (result != 0) return result;
-    const char* canonicalData = IsExistingFile(hostDirectory + kCanonicalFileName) ? kCanonicalFileName : "";
+    // A search that failed tells nothing: the canonical data would be wrong.
+    bool canonicalFile = false;
+    result = ProbeFile(hostDirectory + kCanonicalFileName, canonicalFile);
+    if (result != 0) return result;
+    const char* canonicalData = canonicalFile ? kCanonicalFileName : "";
 
     // The old entry stays when the canonical one could not be written, so
     // the module's registration is never lost.
@@ -71,6 +75,8 @@ int CSnapinSetupApp::RegisterSelf() {
 
     result = GetHostDirectory(hostDirectory);
     if (result != 0) return result;
-    if (!IsExistingFile(hostDirectory + kSnapinsPrefix + currentName)) return 0;
+    bool snapinFile = false;
+    result = ProbeFile(hostDirectory + kSnapinsPrefix + currentName, snapinFile);
+    if (result != 0 || !snapinFile) return result;
     return registry.WriteEntry(list, currentName, false);
 }

@@ -26,11 +26,15 @@ ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, cons
 }
 }  // namespace
 
-KnownNames CollectKnownNames(CSnapinRegistry& registry) {
+KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
     KnownNames known;
+    unread = 0;
     for (int category = 0; category < 4; ++category) {
         CStringList names;
-        registry.EnumEntries(kListsByCategory[category], names);
+        // A missing list holds nothing; an over-long name is passed over and
+        // the rest of its list is read.
+        const int result = registry.EnumEntries(kListsByCategory[category], names);
+        if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) unread = result;
         for (const CString& name : names) known.emplace(name.str(), category);
     }
     return known;

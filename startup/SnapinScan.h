@@ -15,7 +15,9 @@
 using KnownNames = std::unordered_map<std::string, int>;
 
 // The value names of all four lists, in the order start-up reads them.
-KnownNames CollectKnownNames(CSnapinRegistry& registry);
+// `unread` receives the code of a list that exists but could not be read to
+// its end, whose names are then missing; 0 when every list was read.
+KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread);
 
 enum class ScanAction { Offer, Known, Skip };
 

@@ -3,7 +3,8 @@
 #include "framework/CheckListBox.h"
 #include "ui/SnapinItem.h"
 
-// Adds a row with its check state and record; false when the list box refuses it.
+// Adds a row with its check state and record; false, and no row, when the
+// list box refuses it or it cannot take its check state or its record.
 bool AddSnapinRow(CCheckListBox& list, const char* text, int check, SnapinItem* record);
 
 // The record of a row; null for a row without one or no such row.

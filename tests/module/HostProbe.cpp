@@ -8,9 +8,9 @@
 // "row=TEXT|CHECK". Any other modal dialog is reported with its rows and
 // cancelled, as with the Escape key.
 #include "tests/support/DialogDriver.h"
+#include "tests/support/ProcessFigures.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 #include <cstdarg>
 #include <cstdio>
@@ -111,44 +111,6 @@ void Step(const std::string& step, const char* argument) {
     }
 }
 }  // namespace
-
-// What a leak would raise. Wine reports no handle count, so the value of a
-// fresh handle stands in for it: handle values are reused lowest first, so
-// leaked handles push it up. Heap bytes in use are summed over every heap.
-struct ProcessFigures {
-    DWORD handleCount = 0;
-    unsigned long nextHandle = 0;
-    unsigned long heapBytes = 0;
-    unsigned long pagefileBytes = 0;
-};
-
-unsigned long HeapBytesInUse() {
-    HANDLE heaps[128];
-    DWORD count = GetProcessHeaps(128, heaps);
-    unsigned long total = 0;
-    for (DWORD i = 0; i < count && i < 128; ++i) {
-        PROCESS_HEAP_ENTRY entry{};
-        HeapLock(heaps[i]);
-        while (HeapWalk(heaps[i], &entry))
-            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) total += entry.cbData;
-        HeapUnlock(heaps[i]);
-    }
-    return total;
-}
-
-ProcessFigures MeasureProcess() {
-    ProcessFigures figures;
-    GetProcessHandleCount(GetCurrentProcess(), &figures.handleCount);
-    HANDLE fresh = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    figures.nextHandle = static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(fresh));
-    CloseHandle(fresh);
-    figures.heapBytes = HeapBytesInUse();
-    PROCESS_MEMORY_COUNTERS memory{};
-    memory.cb = sizeof memory;
-    if (GetProcessMemoryInfo(GetCurrentProcess(), &memory, sizeof memory))
-        figures.pagefileBytes = static_cast<unsigned long>(memory.PagefileUsage);
-    return figures;
-}
 
 void SayFigures(const char* label, const ProcessFigures& f) {
     Say("%s handle-count=%lu next-handle=%lu heap=%lu pagefile=%lu\n", label, f.handleCount, f.nextHandle,

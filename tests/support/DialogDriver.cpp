@@ -32,6 +32,13 @@ void PressKey(HWND dialog, UINT key) {
     PostMessageA(target, WM_KEYUP, key, KeyData(key, true));
 }
 
+void PressSpaceOnRow(HWND dialog, int listId, int row) {
+    HWND list = GetDlgItem(dialog, listId);
+    SendMessageA(list, LB_SETCURSEL, row, 0);
+    SetFocus(list);
+    PressKey(dialog, VK_SPACE);
+}
+
 void ClickAt(HWND dialog, int listId, int row, bool onBox, UINT downMessage) {
     HWND list = GetDlgItem(dialog, listId);
     RECT item;
@@ -128,11 +135,19 @@ DialogDriver& DialogDriver::ReadList(int listId) {
 }
 
 DialogDriver& DialogDriver::PressSpace(int listId, int row) {
-    return Run([listId, row](HWND dialog) {
-        HWND list = GetDlgItem(dialog, listId);
-        SendMessageA(list, LB_SETCURSEL, row, 0);
-        SetFocus(list);
-        PressKey(dialog, VK_SPACE);
+    return Run([listId, row](HWND dialog) { PressSpaceOnRow(dialog, listId, row); });
+}
+
+DialogDriver& DialogDriver::PressSpaceOnText(int listId, std::vector<std::string> texts) {
+    return Run([listId, texts](HWND dialog) {
+        const std::vector<SeenRow> rows = Read(dialog, listId).rows;
+        for (size_t row = 0; row < rows.size(); ++row) {
+            for (const std::string& text : texts) {
+                if (rows[row].text != text) continue;
+                PressSpaceOnRow(dialog, listId, static_cast<int>(row));
+                return;
+            }
+        }
     });
 }
 

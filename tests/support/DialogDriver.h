@@ -47,6 +47,8 @@ public:
     // Records a SeenDialog; with no list id, the caption and window only.
     DialogDriver& ReadList(int listId = 0);
     DialogDriver& PressSpace(int listId, int row);      // selects the row, focuses the list, space bar
+    // As PressSpace, on the first row whose text is one of `texts`; no key when none is.
+    DialogDriver& PressSpaceOnText(int listId, std::vector<std::string> texts);
     DialogDriver& ClickCheckBox(int listId, int row);
     DialogDriver& DoubleClickCheckBox(int listId, int row);
     DialogDriver& ClickRowText(int listId, int row);

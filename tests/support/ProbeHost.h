@@ -7,12 +7,16 @@
 
 class ProbeHost {
 public:
-    // Copies host_probe.exe, admext32.dll and PLUGWARD.DLL (as `moduleName`).
-    explicit ProbeHost(const std::string& moduleName = "PLUGWARD.DLL");
+    // Copies the host program, admext32.dll and PLUGWARD.DLL (as `moduleName`).
+    explicit ProbeHost(const std::string& moduleName = "PLUGWARD.DLL",
+                       const std::string& hostProgram = "host_probe.exe");
 
     // Copies a file from the build's bin directory into SNAPINS\ as `name`.
     bool AddSnapin(const std::string& binFile, const std::string& name);
     bool AddSnapinsDirectory(const std::string& name);
+
+    // Copies a file from the build's bin directory into the host directory.
+    bool AddFile(const std::string& binFile, const std::string& name) const;
 
     // Runs the probe in the host directory with the given steps after
     // "--hkcu <scratch> --load <module>"; returns what it printed.
@@ -24,6 +28,7 @@ public:
 private:
     TempDir m_dir;
     std::string m_moduleName;
+    std::string m_program;
     bool m_installed = false;
 };
 

@@ -51,13 +51,24 @@ std::string ScanText(const Record& record) {
     return text;
 }
 
-std::vector<ScannedFile> Scan(CommandContext& context) {
-    return ScanSnapinsDirectory(context.hostDirectory, CollectKnownNames(context.registry));
+// The scan start-up would make; false, with a message, when a list could not
+// be read, since start-up then offers nothing.
+bool Scan(CommandContext& context, std::vector<ScannedFile>& files) {
+    int unread = 0;
+    const KnownNames known = CollectKnownNames(context.registry, unread);
+    if (unread) {
+        Complain(context.err, "cannot read every snap-in list: " + Win32ErrorText(unread));
+        return false;
+    }
+    files = ScanSnapinsDirectory(context.hostDirectory, known);
+    return true;
 }
 }  // namespace
 
 int RunScan(CommandContext& context) {
-    for (const ScannedFile& file : Scan(context)) {
+    std::vector<ScannedFile> files;
+    if (!Scan(context, files)) return 1;
+    for (const ScannedFile& file : files) {
         const Record record = ScanRecord(file);
         context.out.Write(record, ScanText(record));
     }
@@ -65,8 +76,10 @@ int RunScan(CommandContext& context) {
 }
 
 int RunSync(CommandContext& context, bool enableNew) {
+    std::vector<ScannedFile> files;
+    if (!Scan(context, files)) return 1;
     int status = 0;
-    for (const ScannedFile& file : Scan(context)) {
+    for (const ScannedFile& file : files) {
         if (file.action != ScanAction::Offer) continue;
         const char* list = NewSnapinList(file.kind, enableNew);
         const int result = context.registry.WriteEntry(list, file.name, false);

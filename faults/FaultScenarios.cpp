@@ -1,0 +1,82 @@
+#include "faults/FaultScenarios.h"
+
+#include "tests/fixtures/Fixtures.h"
+#include "tests/support/SnapinLists.h"
+
+namespace {
+const char kDataPrefix[] = "SNAPINS\\";
+
+ListEntry Registered(const char* list, const std::string& name) { return {list, name, kDataPrefix + name}; }
+
+AllowedChange Move(const ListEntry& from, const char* to) { return {{from}, {Registered(to, from.name)}}; }
+
+// A start-up that offers three new snap-ins, next to known ones; Close pressed.
+FaultScenario Startup() {
+    FaultScenario s;
+    s.name = "startup";
+    s.moduleName = "PLUGWARD.DLL";
+    s.files = {{fixtures::kObjectDll, "SNAPINS\\KEEP.DLL"},
+               {fixtures::kViewDll, "SNAPINS\\OLDVIEW.DLL"},
+               {fixtures::kObjectDll, "SNAPINS\\NEW1.DLL"},
+               {fixtures::kViewDll, "SNAPINS\\NEW2.DLL"},
+               {fixtures::kNoImportsDll, "SNAPINS\\NEW3.DLL"}};
+    s.before = {Registered(kObjectOn, "KEEP.DLL"), {kObjectOn, "PLUGWARD.DLL", "PLUGWARD.DLL"},
+                {kObjectOff, "GONE.DLL", "C:\\OLD\\gone.dll"}, Registered(kViewOff, "OLDVIEW.DLL")};
+    s.changes = {{{}, {Registered(kObjectOn, "NEW1.DLL")}},
+                 {{}, {Registered(kViewOn, "NEW2.DLL")}},
+                 {{}, {Registered(kViewOn, "NEW3.DLL")}}};
+    s.caption = "New Snapins Installed";
+    s.dialogExpected = true;
+    s.inMenuAction = false;
+    return s;
+}
+
+// The module runs as OTHER.DLL, its entry in the enabled view list holding
+// that bare file name: the entry is renamed PLUGWARD.DLL and OTHER.DLL is
+// registered from SNAPINS\.
+FaultScenario SelfRegistration() {
+    FaultScenario s;
+    s.name = "register";
+    s.moduleName = "OTHER.DLL";
+    s.files = {{"PLUGWARD.DLL", "PLUGWARD.DLL"}, {"PLUGWARD.DLL", "SNAPINS\\OTHER.DLL"}};
+    const ListEntry own{kViewOn, "ABC.DLL", "other.dll"};
+    s.before = {own, Registered(kViewOn, "KEEPV.DLL"), Registered(kObjectOn, "KEEP.DLL")};
+    // The registration of step 12, or, when that failed, discovery's offer of
+    // the same file.
+    s.changes = {{{own}, {{kViewOn, "PLUGWARD.DLL", "PLUGWARD.DLL"}}},
+                 {{}, {Registered(kViewOn, "OTHER.DLL"), Registered(kObjectOn, "OTHER.DLL")}}};
+    s.caption = "New Snapins Installed";
+    s.dialogExpected = false;
+    s.inMenuAction = false;
+    return s;
+}
+
+// The configuration dialog: two entries moved each way, others left, OK.
+FaultScenario Configuration() {
+    FaultScenario s;
+    s.name = "configure";
+    s.moduleName = "PLUGWARD.DLL";
+    s.files = {{fixtures::kObjectDll, "SNAPINS\\A.DLL"}, {fixtures::kViewDll, "SNAPINS\\D.DLL"}};
+    const ListEntry a = Registered(kObjectOn, "A.DLL"), b = Registered(kObjectOff, "B.DLL");
+    const ListEntry c{kViewOn, "C.DLL", "C:\\TOOLS\\c.dll"}, d = Registered(kViewOff, "D.DLL");
+    s.before = {a, b, c, d, {kObjectOn, "PLUGWARD.DLL", "PLUGWARD.DLL"}, {kObjectOn, "E.DLL", "C:\\TOOLS\\E.DLL"},
+                Registered(kViewOff, "F.DLL")};
+    s.changes = {Move(a, kObjectOff), Move(b, kObjectOn), Move(c, kViewOff), Move(d, kViewOn)};
+    s.caption = "Snapin Configuration";
+    s.dialogExpected = true;
+    s.toggles = {{"A.DLL", fixtures::kObjectDescription}, {"B.DLL"}, {"C.DLL"}, {"D.DLL", fixtures::kViewDescription}};
+    s.inMenuAction = true;
+    return s;
+}
+}  // namespace
+
+const std::vector<FaultScenario>& FaultScenarios() {
+    static const std::vector<FaultScenario> scenarios = {Startup(), SelfRegistration(), Configuration()};
+    return scenarios;
+}
+
+const FaultScenario* FindFaultScenario(const std::string& name) {
+    for (const FaultScenario& scenario : FaultScenarios())
+        if (scenario.name == name) return &scenario;
+    return nullptr;
+}
