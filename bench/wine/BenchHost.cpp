@@ -71,12 +71,20 @@ void LoadedModule::MenuAction() const {
     if (auto action = Export<void(__cdecl*)()>(m_module, "?MenuAction@CSnapinSetupMenu@@SAXXZ")) action();
 }
 
-double MedianOf(int repetitions, const std::function<double()>& measure) {
-    measure();
-    std::vector<double> figures;
-    for (int i = 0; i < repetitions; ++i) figures.push_back(measure());
-    std::sort(figures.begin(), figures.end());
-    return figures.front() < 0 ? -1 : figures[figures.size() / 2];
+std::vector<double> InterleavedMedians(int repetitions, const std::vector<Measure>& measures) {
+    std::vector<std::vector<double>> figures(measures.size());
+    for (int round = 0; round <= repetitions; ++round) {
+        for (size_t i = 0; i < measures.size(); ++i) {
+            const double figure = measures[i]();
+            if (round > 0) figures[i].push_back(figure);
+        }
+    }
+    std::vector<double> medians;
+    for (std::vector<double>& of : figures) {
+        std::sort(of.begin(), of.end());
+        medians.push_back(of.front() < 0 ? -1 : of[of.size() / 2]);
+    }
+    return medians;
 }
 
 double ElapsedMilliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& stop) {
@@ -85,14 +93,14 @@ double ElapsedMilliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& stop
     return 1000.0 * static_cast<double>(stop.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double MedianMilliseconds(int repetitions, const std::function<void()>& work) {
-    return MedianOf(repetitions, [&] {
+Measure WallMilliseconds(std::function<void()> work) {
+    return [work] {
         LARGE_INTEGER start, stop;
         QueryPerformanceCounter(&start);
         work();
         QueryPerformanceCounter(&stop);
         return ElapsedMilliseconds(start, stop);
-    });
+    };
 }
 
 namespace {

@@ -8,10 +8,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 struct BenchOptions {
     bool brief = false;  // one repetition of the small cases only
-    int repetitions() const { return brief ? 1 : 5; }
+    int repetitions() const { return brief ? 1 : 7; }
 };
 
 // PLUGWARD.DLL loaded from the directory of the running executable, which is
@@ -32,11 +33,14 @@ private:
     HMODULE m_module = nullptr;
 };
 
-// Median of `repetitions` figures from `measure`, after one that is not
-// counted; negative when any figure was (a run that went wrong).
-double MedianOf(int repetitions, const std::function<double()>& measure);
-// Median wall time of `repetitions` runs of `work`, in milliseconds.
-double MedianMilliseconds(int repetitions, const std::function<void()>& work);
+// Medians of `repetitions` figures from each of `measures`, taken in turn
+// (one of each, then again) so that a change in the machine's load falls on
+// all of them alike; one round before is not counted. A median is negative
+// when any of its figures was (a run that went wrong).
+using Measure = std::function<double()>;
+std::vector<double> InterleavedMedians(int repetitions, const std::vector<Measure>& measures);
+// A measure: the wall time of one run of `work`, in milliseconds.
+Measure WallMilliseconds(std::function<void()> work);
 
 double ElapsedMilliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& stop);
 

@@ -104,8 +104,10 @@ void BenchConfigDialog(const BenchOptions& options, const LoadedModule& module, 
         rows = count;
         module.InitSnapin();  // every row is known: no dialog of new snap-ins
         const std::string name = "dialog/" + std::to_string(count);
-        PrintFigure(name + " OnInitDialog", MedianOf(options.repetitions(), [&] { return TimeOnInitDialog(module, count); }));
-        PrintFigure(name + " listbox", MedianOf(options.repetitions(), [&] { return TimeBareListBox(count); }));
+        const std::vector<double> medians = InterleavedMedians(
+            options.repetitions(), {[&] { return TimeOnInitDialog(module, count); }, [=] { return TimeBareListBox(count); }});
+        PrintFigure(name + " OnInitDialog", medians[0]);
+        PrintFigure(name + " listbox", medians[1]);
         module.ShutDown();
     }
     RemoveRows(rows);

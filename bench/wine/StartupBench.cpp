@@ -77,12 +77,15 @@ void Floor(bool mapEach) {
     FindClose(find);
 }
 
-void Measure(const BenchOptions& options, const LoadedModule& module, const std::string& name, bool mapEach) {
-    PrintFigure(name + " module", MedianMilliseconds(options.repetitions(), [&] {
-                    module.InitSnapin();
-                    module.ShutDown();
-                }));
-    PrintFigure(name + " floor", MedianMilliseconds(options.repetitions(), [&] { Floor(mapEach); }));
+void MeasureCase(const BenchOptions& options, const LoadedModule& module, const std::string& name, bool mapEach) {
+    const std::vector<double> medians =
+        InterleavedMedians(options.repetitions(), {WallMilliseconds([&] {
+                                                       module.InitSnapin();
+                                                       module.ShutDown();
+                                                   }),
+                                                   WallMilliseconds([=] { Floor(mapEach); })});
+    PrintFigure(name + " module", medians[0]);
+    PrintFigure(name + " floor", medians[1]);
 }
 }  // namespace
 
@@ -93,8 +96,8 @@ void BenchStartup(const BenchOptions& options, const LoadedModule& module) {
         AddFiles(files, count);
         files = count;
         RegisterFiles(count);
-        Measure(options, module, "startup/known/" + std::to_string(count), false);
+        MeasureCase(options, module, "startup/known/" + std::to_string(count), false);
         ForgetLists();
-        Measure(options, module, "startup/new/" + std::to_string(count), true);
+        MeasureCase(options, module, "startup/new/" + std::to_string(count), true);
     }
 }
