@@ -71,8 +71,8 @@ bool SectionNameIs(const unsigned char* field, const char* name) {
 }
 
 // The first start of `needle` (a name with its NUL, `count` bytes) lying
-// wholly inside the block, or null. Linear whatever the block holds, and at
-// the speed of memchr on most blocks: candidates are found with memchr on
+// wholly inside the block, or null. Linear whatever the block holds (at most
+// `count` comparisons per byte), and at the speed of memchr on most blocks: candidates are found with memchr on
 // the needle's first byte; where that byte is frequent, on its final NUL;
 // where both are, a Horspool search takes a stretch of the block.
 const unsigned char* FindTerminatedName(const unsigned char* block, size_t size, const unsigned char* needle,
