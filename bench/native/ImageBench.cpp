@@ -5,13 +5,15 @@
 // Names: "<search>/<block>/<size>" and "InspectSnapinImage/<size>". The
 // memchr entry looks for a byte the block does not hold: one pass over the
 // whole block at the platform's best speed, the floor for any search that
-// finds nothing. memmem looks for the marker with its NUL.
+// finds nothing. memmem looks for the marker with its NUL. The goals' ratios
+// come from "pair/<reference>/<block>/<size>", which alternates the two.
 #include "files/ImageInspection.h"
 #include "tests/native/FindStringDefinition.h"
 #include "tests/native/ImageBuilder.h"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstring>
 #include <map>
 #include <string>
@@ -63,6 +65,25 @@ void RunSearch(benchmark::State& state, Search search, const std::string& kind, 
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(size));
 }
 
+// FindStringInBlock and a reference in turn, each timed on its own, so that
+// a change in the machine's load (other processes, memory traffic) falls on
+// both alike: counters "ours" and "reference" in bytes per second.
+void RunPair(benchmark::State& state, Search reference, const std::string& kind, size_t size) {
+    const std::vector<unsigned char>& block = Block(kind, size);
+    double oursSeconds = 0, referenceSeconds = 0;
+    for (auto _ : state) {
+        for (Search search : {ByFindStringInBlock, reference}) {
+            const auto start = std::chrono::steady_clock::now();
+            benchmark::DoNotOptimize(search(block.data(), block.size()));
+            const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+            (search == reference ? referenceSeconds : oursSeconds) += took.count();
+        }
+    }
+    const double bytes = static_cast<double>(state.iterations()) * static_cast<double>(size);
+    state.counters["ours"] = bytes / oursSeconds;
+    state.counters["reference"] = bytes / referenceSeconds;
+}
+
 // A library with .rdata holding the marker and .idata naming the view
 // import, followed by `padding` bytes of a .data section.
 ImageBuilder::Bytes Image(size_t padding) {
@@ -93,6 +114,13 @@ int main(int argc, char** argv) {
                 benchmark::RegisterBenchmark(name.c_str(), RunSearch, search.second, std::string(kind), size.second)
                     ->Unit(benchmark::kMicrosecond)->UseRealTime();
             }
+    for (const auto& size : sizes)
+        for (const char* kind : {"zeros", "text", "dense"}) {
+            const bool dense = std::string(kind) == "dense";
+            const std::string name = std::string("pair/") + (dense ? "memmem" : "memchr") + "/" + kind + "/" + size.first;
+            benchmark::RegisterBenchmark(name.c_str(), RunPair, dense ? ByMemmem : ByMemchr, std::string(kind), size.second)
+                ->Unit(benchmark::kMicrosecond)->UseRealTime();
+        }
     benchmark::RegisterBenchmark("InspectSnapinImage/200KB", RunInspect, size_t{200} << 10)->Unit(benchmark::kNanosecond)->UseRealTime();
     benchmark::RegisterBenchmark("InspectSnapinImage/200MB", RunInspect, size_t{200} << 20)->Unit(benchmark::kNanosecond)->UseRealTime();
 
