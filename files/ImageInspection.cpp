@@ -4,6 +4,8 @@
 #include "files/ImageInspection.h"
 
 #include <cstring>
+#include <functional>
+#include <optional>
 
 namespace {
 
@@ -18,7 +20,6 @@ constexpr uint64_t kSectionCountOffset = 6;   // N + 6: NumberOfSections
 constexpr uint64_t kCharacteristicsOffset = 22;  // N + 22: Characteristics
 constexpr uint64_t kSectionTableOffset = 248;  // N + 248: 24-byte file header + 224-byte PE32 optional header
 constexpr uint64_t kSectionHeaderSize = 40;
-constexpr uint64_t kSectionNameSize = 8;
 constexpr uint64_t kSizeOfRawDataOffset = 16;
 constexpr uint64_t kPointerToRawDataOffset = 20;
 
@@ -69,6 +70,56 @@ bool SectionNameIs(const unsigned char* field, const char* name) {
     return std::memcmp(field, name, length) == 0 && field[length] == 0;
 }
 
+// The first start of `needle` (a name with its NUL, `count` bytes) lying
+// wholly inside the block, or null. Linear whatever the block holds (at most
+// `count` comparisons per byte), and at the speed of memchr on most blocks: candidates are found with memchr on
+// the needle's first byte; where that byte is frequent, on its final NUL;
+// where both are, a Horspool search takes a stretch of the block.
+const unsigned char* FindTerminatedName(const unsigned char* block, size_t size, const unsigned char* needle,
+                                        size_t count) {
+    if (size < count) return nullptr;
+    // A byte found more often than once in this many on average makes
+    // memchr lose to Horspool; judged over kPhaseHits candidates.
+    constexpr size_t kSparseDistance = 4096;
+    constexpr size_t kPhaseHits = 16;
+    constexpr size_t kHorspoolStretch = size_t{1} << 18;
+    enum class Mode { FirstByte, FinalNul, Horspool };
+
+    const size_t last = size - count;  // last possible start
+    std::optional<std::boyer_moore_horspool_searcher<const unsigned char*>> horspool;
+    Mode mode = Mode::FirstByte;
+    size_t next = 0;  // starts before this one are ruled out
+    while (next <= last) {
+        if (mode == Mode::Horspool) {
+            if (!horspool) horspool.emplace(needle, needle + count);
+            const size_t stretchEnd = last - next < kHorspoolStretch ? last + 1 : next + kHorspoolStretch;
+            const unsigned char* stop = block + stretchEnd + count - 1;
+            const unsigned char* hit = (*horspool)(block + next, stop).first;
+            if (hit != stop) return hit;
+            next = stretchEnd;
+            mode = Mode::FirstByte;
+            continue;
+        }
+        const size_t anchor = mode == Mode::FirstByte ? 0 : count - 1;
+        size_t phaseStart = next;
+        size_t hits = 0;
+        while (true) {
+            const void* found = std::memchr(block + next + anchor, needle[anchor], last - next + 1);
+            if (!found) return nullptr;
+            const size_t start = static_cast<size_t>(static_cast<const unsigned char*>(found) - block) - anchor;
+            if (std::memcmp(block + start, needle, count) == 0) return block + start;
+            next = start + 1;
+            if (next > last) return nullptr;
+            if (++hits < kPhaseHits) continue;
+            if (next - phaseStart < kPhaseHits * kSparseDistance) break;
+            phaseStart = next;
+            hits = 0;
+        }
+        mode = mode == Mode::FirstByte ? Mode::FinalNul : Mode::Horspool;
+    }
+    return nullptr;
+}
+
 ImageInspection Result(ImageVerdict verdict, int32_t kind) { return ImageInspection{verdict, kind}; }
 
 }  // namespace
@@ -103,7 +154,9 @@ ImageInspection InspectSnapinImage(const unsigned char* image, size_t size) {
 
     for (uint64_t i = 0; i < sectionCount; ++i) {
         const uint64_t header = peHeader + kSectionTableOffset + kSectionHeaderSize * i;
-        const unsigned char* name = bytes.Span(header, kSectionNameSize);
+        // The whole 40-byte header must lie in the file, not only the fields
+        // read: the loader refuses a section table cut by the end of the file.
+        const unsigned char* name = bytes.Span(header, kSectionHeaderSize);
         uint32_t rawSize = 0;
         uint32_t rawPointer = 0;
         if (!name || !bytes.ReadU32(header + kSizeOfRawDataOffset, rawSize) ||
@@ -139,22 +192,12 @@ const unsigned char* FindStringInBlock(const unsigned char* block, int32_t lengt
     if (length <= 0) return nullptr;
     const size_t size = static_cast<size_t>(length);
     const size_t m = std::strlen(name);
-    const unsigned char first = static_cast<unsigned char>(name[0]);  // NUL when the name is empty
-
-    size_t i = 0;
-    while (i < size) {
-        // Every match begins with the name's first byte (for an empty name,
-        // the NUL that must follow it), so skip straight to candidates.
-        const void* hit = std::memchr(block + i, first, size - i);
-        if (!hit) return nullptr;
-        i = static_cast<size_t>(static_cast<const unsigned char*>(hit) - block);
-        const size_t r = size - i;
-        if (r > m) {
-            if (std::memcmp(block + i, name, m) == 0 && block[i + m] == 0) return block + i;
-        } else {
-            if (std::memcmp(block + i, name, r) == 0) return block + i;
-        }
-        ++i;
+    // Offsets whose r exceeds m need the whole name with its NUL; they all
+    // come before the offsets of the end-of-block rule.
+    if (const unsigned char* whole = FindTerminatedName(block, size, reinterpret_cast<const unsigned char*>(name), m + 1))
+        return whole;
+    for (size_t i = size > m ? size - m : 0; i < size; ++i) {
+        if (std::memcmp(block + i, name, size - i) == 0) return block + i;
     }
     return nullptr;
 }

@@ -6,6 +6,7 @@
 // (byte 0 & 0x1F) bytes are the name, up to a NUL. The remaining bytes are the
 // block, copied into a heap block of exactly their size.
 #include "files/ImageInspection.h"
+#include "tests/native/FindStringDefinition.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -16,16 +17,6 @@
 namespace {
 
 const char* const kNames[] = {"InitSnapin", "VMARegisterMDIChildWindow", "", "I", "In", "aa"};
-
-const unsigned char* ReferenceFind(const unsigned char* block, int32_t length, const char* name) {
-    if (length <= 0) return nullptr;
-    for (int32_t i = 0; i < length; ++i) {
-        if (std::strncmp(reinterpret_cast<const char*>(block + i), name, static_cast<size_t>(length - i)) == 0) {
-            return block + i;
-        }
-    }
-    return nullptr;
-}
 
 }  // namespace
 
@@ -46,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (blockSize) std::memcpy(block.get(), data + at, blockSize);
     const int32_t length = static_cast<int32_t>(blockSize);
 
-    const unsigned char* expected = ReferenceFind(block.get(), length, name.c_str());
+    const unsigned char* expected = FindStringByDefinition(block.get(), length, name.c_str());
     const unsigned char* got = FindStringInBlock(block.get(), length, name.c_str());
     if (got != expected) std::abort();
     // A zero or negative length never matches and reads nothing.

@@ -1,6 +1,7 @@
 // FindStringInBlock against its definition: at every offset i the bounded
 // comparison strncmp(block + i, name, length - i), first match wins.
 #include "files/ImageInspection.h"
+#include "tests/native/FindStringDefinition.h"
 #include "tests/native/ImageBuilder.h"
 
 #include <gtest/gtest.h>
@@ -12,16 +13,6 @@
 #include <vector>
 
 namespace {
-
-// The plain per-offset definition: strncmp over the bytes left at each offset.
-const unsigned char* ReferenceFind(const unsigned char* block, int32_t length, const char* name) {
-    if (length <= 0) return nullptr;
-    for (int32_t i = 0; i < length; ++i) {
-        const size_t r = static_cast<size_t>(length - i);
-        if (std::strncmp(reinterpret_cast<const char*>(block + i), name, r) == 0) return block + i;
-    }
-    return nullptr;
-}
 
 // Offset of the match in `bytes` (searched from an exactly sized heap copy),
 // or -1.
@@ -107,7 +98,7 @@ TEST(FindStringInBlock, AgreesWithTheDefinitionOnRandomBlocks) {
             for (size_t k = 0; k < piece; ++k) block[at + k] = k < name.size() ? name[k] : 0;
         }
         const int32_t signedLength = static_cast<int32_t>(length);
-        const unsigned char* expected = ReferenceFind(block.get(), signedLength, name.c_str());
+        const unsigned char* expected = FindStringByDefinition(block.get(), signedLength, name.c_str());
         const unsigned char* got = FindStringInBlock(block.get(), signedLength, name.c_str());
         ASSERT_EQ(got, expected) << "round " << round << " name \"" << name << "\" length " << length
                                  << " expected offset " << (expected ? expected - block.get() : -1) << " got "
@@ -124,4 +115,30 @@ TEST(FindStringInBlock, AgreesWithTheDefinitionOnRandomBlocks) {
     EXPECT_GT(matches, 1000);
     EXPECT_GT(prefixMatches, 1000);
     EXPECT_GT(misses, 1000);
+}
+
+TEST(FindStringInBlock, AgreesWithTheDefinitionWhereTheSearchChangesItsWay) {
+    // Blocks long enough for every way of searching: dense first letters,
+    // dense NULs, both, and stretches longer than one Horspool stretch.
+    const std::string fills[] = {S("In"), S("I\0"), S("nI\0n"), S("\0"), S("InitSnapi\0"), S("The Index\0")};
+    std::mt19937 random(7);
+    for (const std::string& fill : fills) {
+        for (size_t size : {size_t{4096}, size_t{300000}, size_t{600001}}) {
+            std::string bytes;
+            while (bytes.size() < size) bytes += fill;
+            bytes.resize(size);
+            // Plant the marker with its NUL somewhere, or its beginning at the end.
+            const std::string planted = S("InitSnapin\0");
+            const size_t at = random() % size;
+            bytes.replace(at, std::min(planted.size(), size - at), planted, 0, std::min(planted.size(), size - at));
+            for (const char* name : {"InitSnapin", "In", "I", ""}) {
+                SCOPED_TRACE(testing::Message() << "fill " << fill.size() << " size " << size << " name " << name);
+                const unsigned char* block = reinterpret_cast<const unsigned char*>(bytes.data());
+                const int32_t length = static_cast<int32_t>(size);
+                const unsigned char* expected = FindStringByDefinition(block, length, name);
+                const unsigned char* got = FindStringInBlock(block, length, name);
+                EXPECT_EQ(got ? got - block : -1, expected ? expected - block : -1);
+            }
+        }
+    }
 }

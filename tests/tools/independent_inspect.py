@@ -101,6 +101,7 @@ def inspect_image(data):
     for index in range(count):
         at = pe + 248 + 40 * index
         try:
+            field(data, "40s", at)  # the whole header, as the loader needs it
             name = field(data, "8s", at)[0]
             raw_size, raw_pointer = field(data, "<iI", at + 16)
         except Outside:

@@ -1,0 +1,103 @@
+// InitSnapin of the real module against the floor of the same run: a bare
+// listing of SNAPINS\ plus RegEnumValueA over the four lists, and, where every
+// file is new, what the design needs for each file (open, size, map, unmap,
+// close).
+//
+// Cases, for N files: "known" with every file named in a list (spread over
+// the four), "new" with the lists empty. The files are small libraries whose
+// .rdata lacks the marker, so a new one is mapped and checked and then
+// rejected, and no dialog opens.
+#include "bench/wine/BenchHost.h"
+#include "tests/native/ImageBuilder.h"
+#include "tests/support/SnapinLists.h"
+
+#include <cstdio>
+
+namespace {
+const char* const kLists[] = {kObjectOn, kObjectOff, kViewOn, kViewOff};
+
+std::string FileName(int index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "BENCH%05d.DLL", index);
+    return name;
+}
+
+const ImageBuilder::Bytes& NonSnapinImage() {
+    static const ImageBuilder::Bytes image =
+        ImageBuilder()
+            .Section(".rdata", std::string("strings\0NotTheMarker\0", 21))
+            .Section(".idata", std::string("\0\0KERNEL32.dll\0\0\0GetVersionExA\0", 31))
+            .Build();
+    return image;
+}
+
+void AddFiles(int from, int to) {
+    const ImageBuilder::Bytes& image = NonSnapinImage();
+    for (int i = from; i < to; ++i) WriteBytes(SnapinsDirectory() + FileName(i), image.data(), image.size());
+}
+
+void RegisterFiles(int count) {
+    for (int i = 0; i < count; ++i) PutEntry(kLists[i % 4], FileName(i), "SNAPINS\\" + FileName(i));
+}
+
+void ForgetLists() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmark"); }
+
+// What the design needs for one candidate file, and nothing more.
+void OpenSizeMapClose(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_RANDOM_ACCESS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    GetFileSize(file, nullptr);
+    if (HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr)) {
+        if (const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0)) UnmapViewOfFile(view);
+        CloseHandle(mapping);
+    }
+    CloseHandle(file);
+}
+
+// The floor: every value name of the four lists, every match of the pattern,
+// and with `mapEach` each match opened and mapped.
+void Floor(bool mapEach) {
+    for (const char* list : kLists) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key) != 0) continue;
+        char name[MAX_PATH];
+        DWORD size = sizeof name;
+        for (DWORD index = 0; RegEnumValueA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) == 0; ++index)
+            size = sizeof name;
+        RegCloseKey(key);
+    }
+    const std::string directory = SnapinsDirectory();
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((directory + "*.DLL").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return;
+    do {
+        if (mapEach) OpenSizeMapClose(directory + found.cFileName);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+}
+
+void MeasureCase(const BenchOptions& options, const LoadedModule& module, const std::string& name, bool mapEach) {
+    const std::vector<double> medians =
+        InterleavedMedians(options.repetitions(), {WallMilliseconds([&] {
+                                                       module.InitSnapin();
+                                                       module.ShutDown();
+                                                   }),
+                                                   WallMilliseconds([=] { Floor(mapEach); })});
+    PrintFigure(name + " module", medians[0]);
+    PrintFigure(name + " floor", medians[1]);
+}
+}  // namespace
+
+void BenchStartup(const BenchOptions& options, const LoadedModule& module) {
+    int files = 0;
+    for (int count : {10, 100, 1000, 10000}) {
+        if (options.brief && count > 100) break;
+        AddFiles(files, count);
+        files = count;
+        RegisterFiles(count);
+        MeasureCase(options, module, "startup/known/" + std::to_string(count), false);
+        ForgetLists();
+        MeasureCase(options, module, "startup/new/" + std::to_string(count), true);
+    }
+}
