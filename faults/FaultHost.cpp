@@ -11,6 +11,7 @@
 // and heap figures against those from before the run.
 #include "faults/FaultInjector.h"
 #include "faults/FaultScenarios.h"
+#include "tests/support/CurrentUser.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/ProcessFigures.h"
 #include "tests/support/SnapinLists.h"
@@ -49,15 +50,6 @@ bool Load(const char* name, Module& m) {
     m.menuAction = Export<void(__cdecl*)()>(m.handle, "?MenuAction@CSnapinSetupMenu@@SAXXZ");
     m.resetHostMenu = Export<void(__cdecl*)()>(GetModuleHandleA("admext32.dll"), "AdmResetMenuItems");
     return m.init && m.shutDown && m.menuValid && m.menuAction && m.resetHostMenu;
-}
-
-bool OverrideCurrentUser(const char* path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
-        return false;
-    LONG result = RegOverridePredefKey(HKEY_CURRENT_USER, key);
-    RegCloseKey(key);
-    return result == 0;
 }
 
 const char* const kLists[] = {kObjectOn, kObjectOff, kViewOn, kViewOff};

@@ -7,6 +7,7 @@
 // next --init or --action opens; the rows read are printed as
 // "row=TEXT|CHECK". Any other modal dialog is reported with its rows and
 // cancelled, as with the Escape key.
+#include "tests/support/CurrentUser.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/ProcessFigures.h"
 
@@ -74,15 +75,6 @@ void ReportScript() {
         for (const SeenRow& row : seen.rows) Say("row=%s|%d\n", row.text.c_str(), row.check);
     }
     g_driver.reset();
-}
-
-bool OverrideCurrentUser(const char* path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
-        return false;
-    LONG result = RegOverridePredefKey(HKEY_CURRENT_USER, key);
-    RegCloseKey(key);
-    return result == 0;
 }
 
 template <typename Function>
