@@ -41,6 +41,9 @@ namespace {
       return Fail(DWORD(0), ERROR_NOT_ENOUGH_MEMORY))                                                             \
     X(KERNEL32, BOOL, WINAPI, GetVersionExA, (LPOSVERSIONINFOA v), (v), true,                                     \
       return Fail(FALSE, ERROR_INVALID_PARAMETER))                                                                \
+    /* As the Windows 9x stub fails it. */                                                                    \
+    X(KERNEL32, int, WINAPI, LCMapStringW, (LCID l, DWORD f, LPCWSTR s, int sn, LPWSTR d, int dn),               \
+      (l, f, s, sn, d, dn), true, return Fail(0, ERROR_CALL_NOT_IMPLEMENTED))                                     \
     X(VERSION, DWORD, WINAPI, GetFileVersionInfoSizeA, (LPCSTR p, LPDWORD h), (p, h), true,                       \
       return Fail(DWORD(0), ERROR_ACCESS_DENIED))                                                                 \
     X(VERSION, BOOL, WINAPI, GetFileVersionInfoA, (LPCSTR p, DWORD h, DWORD n, LPVOID d), (p, h, n, d), true,     \
