@@ -1,29 +1,33 @@
 #include "host/ConsoleDialogs.h"
 
 #include "host/ConsoleWindow.h"
+#include "tests/support/Waits.h"
 
 #include <cstring>
 
 namespace {
-// Window properties: the tick counts (plus one, so never null) when a
-// dialog was first seen and when it was last answered.
+// Window properties: the marks (plus one, so never null) of a dialog's hold
+// since it was first seen, and the tick count when it was last answered.
 const char kSeenProperty[] = "VelmarkConsoleSeen";
 const char kAnsweredProperty[] = "VelmarkConsoleAnswered";
 const char kEscapedProperty[] = "VelmarkConsoleEscaped";
-const UINT kPollMs = 50;
 // A dialog still up this long after its answer is pressed Escape on; one
 // still up that long after the Escape (its procedure ignores Cancel, as a
 // yes-or-no message box does on Windows) is ended, so that a scripted run
-// never waits for a person.
-const DWORD kStuckMs = 5000;
+// never waits for a person. A guard, so it grows where the machine is slow.
+const DWORD kStuckBaseMs = 3000;
 
-void MarkTime(HWND window, const char* property) {
-    SetPropA(window, property, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(GetTickCount()) + 1));
+void SetMark(HWND window, const char* property, DWORD mark) {
+    SetPropA(window, property, reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(mark) + 1));
 }
 
-DWORD MillisecondsSince(HWND window, const char* property) {
-    return GetTickCount() - static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetPropA(window, property)) - 1);
+DWORD Mark(HWND window, const char* property) {
+    return static_cast<DWORD>(reinterpret_cast<UINT_PTR>(GetPropA(window, property)) - 1);
 }
+
+void MarkTime(HWND window, const char* property) { SetMark(window, property, GetTickCount()); }
+
+DWORD MillisecondsSince(HWND window, const char* property) { return GetTickCount() - Mark(window, property); }
 
 std::string WindowText(HWND window) {
     char text[512] = "";
@@ -84,10 +88,10 @@ HWND FocusWithin(HWND dialog) {
 
 DialogAnswerer* DialogAnswerer::s_current = nullptr;
 
-DialogAnswerer::DialogAnswerer(ConsoleLog& log, const std::vector<DialogAnswer>& answers, unsigned holdMs)
-    : m_log(log), m_answers(answers.begin(), answers.end()), m_holdMs(holdMs) {
+DialogAnswerer::DialogAnswerer(ConsoleLog& log, const std::vector<DialogAnswer>& answers, ConsoleHold& hold)
+    : m_log(log), m_answers(answers.begin(), answers.end()), m_hold(hold) {
     s_current = this;
-    m_timer = SetTimer(nullptr, 0, kPollMs, OnTimer);
+    m_timer = SetTimer(nullptr, 0, ConsoleHold::kPollMs, OnTimer);
 }
 
 DialogAnswerer::~DialogAnswerer() {
@@ -115,24 +119,26 @@ void DialogAnswerer::Visit(HWND dialog) {
     const std::string caption = WindowText(dialog);
     const auto pending = m_pending.find(dialog);
     if (pending != m_pending.end()) {
-        if (GetTickCount() - pending->second.pausedAt >= m_holdMs) Continue(dialog, caption);
+        if (m_hold.Over(pending->second.pausedAt)) Continue(dialog, caption);
         return;
     }
     if (GetPropA(dialog, kAnsweredProperty)) {
-        if (MillisecondsSince(dialog, kAnsweredProperty) >= kStuckMs) Unstick(dialog, caption);
+        if (MillisecondsSince(dialog, kAnsweredProperty) >= GuardMs(kStuckBaseMs)) Unstick(dialog, caption);
         return;
     }
     if (!GetPropA(dialog, kSeenProperty)) {
-        MarkTime(dialog, kSeenProperty);
+        // Painted before it is announced, so that whoever reads the log sees it whole.
+        RedrawWindow(dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
         Announce(dialog, caption);
+        SetMark(dialog, kSeenProperty, m_hold.Begin("dialog \"" + caption + "\" is up"));
     }
-    if (MillisecondsSince(dialog, kSeenProperty) < m_holdMs) return;
+    if (!m_hold.Over(Mark(dialog, kSeenProperty))) return;
     const DialogAnswer answer = TakeAnswer(caption);
     m_pending[dialog].actions.assign(answer.actions.begin(), answer.actions.end());
     Continue(dialog, caption);
 }
 
-// Performs the dialog's remaining actions up to the next pause, which lasts the hold time.
+// Performs the dialog's remaining actions up to the next pause, which holds.
 void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
     MarkTime(dialog, kAnsweredProperty);
     Pending& pending = m_pending[dialog];
@@ -141,7 +147,7 @@ void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
         pending.actions.pop_front();
         Perform(dialog, caption, action);
         if (action == "pause") {
-            pending.pausedAt = GetTickCount();
+            pending.pausedAt = m_hold.Begin("dialog \"" + caption + "\": pause");
             return;
         }
     }

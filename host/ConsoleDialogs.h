@@ -2,6 +2,7 @@
 // Scripted answers to the modal dialogs that snap-ins show: a thread timer,
 // which keeps firing inside any modal loop, finds each new dialog of this
 // thread, logs its caption and rows, and answers it with keys as a user would.
+#include "host/ConsoleHold.h"
 #include "host/ConsoleLog.h"
 #include "host/ConsoleOptions.h"
 
@@ -12,8 +13,8 @@
 
 class DialogAnswerer {
 public:
-    // `holdMs`: how long a dialog stays up before it is answered.
-    DialogAnswerer(ConsoleLog& log, const std::vector<DialogAnswer>& answers, unsigned holdMs);
+    // `hold`: how long a dialog stays up before it is answered, and each pause.
+    DialogAnswerer(ConsoleLog& log, const std::vector<DialogAnswer>& answers, ConsoleHold& hold);
     ~DialogAnswerer();
     DialogAnswerer(const DialogAnswerer&) = delete;
     DialogAnswerer& operator=(const DialogAnswerer&) = delete;
@@ -39,6 +40,6 @@ private:
     ConsoleLog& m_log;
     std::deque<DialogAnswer> m_answers;
     std::map<HWND, Pending> m_pending;
-    unsigned m_holdMs;
+    ConsoleHold& m_hold;
     UINT_PTR m_timer = 0;
 };

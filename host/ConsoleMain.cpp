@@ -50,9 +50,10 @@ int main(int argc, char** argv) {
     if (!options.hkcuPath.empty() && !RedirectCurrentUser(options.hkcuPath))
         return Fail("cannot use HKEY_CURRENT_USER\\" + options.hkcuPath);
 
+    ConsoleHold hold(log, options);
     std::unique_ptr<DialogAnswerer> answerer;
-    if (options.IsScripted()) answerer = std::make_unique<DialogAnswerer>(log, options.answers, options.holdMs);
-    ConsoleWindow console(log, options);
+    if (options.IsScripted()) answerer = std::make_unique<DialogAnswerer>(log, options.answers, hold);
+    ConsoleWindow console(log, options, hold);
     if (!console.Open()) return Fail("cannot create the main window");
     return RunMessageLoop();
 }

@@ -53,7 +53,7 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
             continue;
         }
         const bool takesArgument = option == "--hkcu" || option == "--log" || option == "--answer" ||
-                                   option == "--menu" || option == "--hold";
+                                   option == "--menu" || option == "--hold" || option == "--release";
         if (!takesArgument) {
             error = "unknown option " + option;
             return false;
@@ -69,6 +69,8 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
             options.logPath = argument;
         } else if (option == "--menu") {
             options.menuSteps.push_back({false, argument});
+        } else if (option == "--release") {
+            options.releaseFile = argument;
         } else if (option == "--hold") {
             if (!ParseMilliseconds(argument, options.holdMs)) {
                 error = "--hold needs milliseconds, got " + argument;

@@ -6,7 +6,7 @@
 
 // How to answer one modal dialog, recognised by its caption. Actions run in
 // order: "toggle:ROW TEXT" (space bar on that row), "enter", "escape",
-// "pause" (wait the hold time, so that the dialog is seen as it is then), and
+// "pause" (hold, so that the dialog is seen as it is then), and
 // "close-console" (the user closes the main window while the dialog is up).
 struct DialogAnswer {
     std::string caption;
@@ -14,7 +14,7 @@ struct DialogAnswer {
 };
 
 // A scripted step after start: choose the snap-in menu item with this text,
-// or, when `openOnly` is set, open the "Snap-ins" menu for the hold time.
+// or, when `openOnly` is set, open the "Snap-ins" menu while a hold lasts.
 struct MenuStep {
     bool openOnly = false;
     std::string itemText;
@@ -27,6 +27,7 @@ struct ConsoleOptions {
     std::vector<MenuStep> menuSteps;   // --menu TEXT and --open-menu, in the order given
     bool exitAtEnd = false;            // --exit: close the console after the scripted steps
     unsigned holdMs = 0;               // --hold MS: leave each dialog up that long before answering
+    std::string releaseFile;           // --release FILE: each hold lasts until FILE appears, not --hold MS
 
     // Any option that scripts the run: dialogs are then answered, never waited on.
     bool IsScripted() const { return exitAtEnd || !answers.empty() || !menuSteps.empty(); }

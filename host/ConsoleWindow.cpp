@@ -10,8 +10,8 @@ const UINT_PTR kMenuTimer = 2;
 const int kStatusHeight = 22;
 }  // namespace
 
-ConsoleWindow::ConsoleWindow(ConsoleLog& log, const ConsoleOptions& options)
-    : m_log(log), m_options(options), m_snapins(log, m_menu) {}
+ConsoleWindow::ConsoleWindow(ConsoleLog& log, const ConsoleOptions& options, ConsoleHold& hold)
+    : m_log(log), m_options(options), m_hold(hold), m_snapins(log, m_menu) {}
 
 bool ConsoleWindow::Open() {
     WNDCLASSA windowClass{};
@@ -63,9 +63,14 @@ LRESULT ConsoleWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         Layout();
         return 0;
     case WM_INITMENUPOPUP:
-        if (reinterpret_cast<HMENU>(wParam) == m_snapinPopup) {
-            m_menu.RefreshStates();
-            if (m_openingMenu) LogOpenMenu();
+        if (reinterpret_cast<HMENU>(wParam) == m_snapinPopup) m_menu.RefreshStates();
+        return 0;
+    case WM_ENTERIDLE:
+        // The menu loop is idle: the scripted menu is shown and painted.
+        if (wParam == MSGF_MENU && m_openingMenu && !m_menuHeld) {
+            LogOpenMenu();
+            m_menuHeld = true;
+            m_menuMark = m_hold.Begin("menu \"Snap-ins\" is open");
         }
         return 0;
     case WM_MENUSELECT:
@@ -78,13 +83,7 @@ LRESULT ConsoleWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         RunScript();
         return 0;
     case WM_TIMER:
-        if (wParam == kCloseTimer) {
-            KillTimer(m_window, kCloseTimer);
-            Close();
-        } else if (wParam == kMenuTimer) {
-            KillTimer(m_window, kMenuTimer);
-            EndMenu();
-        }
+        OnHoldTimer(wParam);
         return 0;
     case WM_CLOSE:
         Close();
@@ -164,8 +163,19 @@ void ConsoleWindow::RunScript() {
             ChooseMenuItem(step.itemText);
     }
     if (!m_options.exitAtEnd) return;
-    m_log.Line("exiting in " + std::to_string(m_options.holdMs) + " ms");
-    SetTimer(m_window, kCloseTimer, m_options.holdMs, nullptr);
+    if (m_options.releaseFile.empty()) m_log.Line("exiting in " + std::to_string(m_options.holdMs) + " ms");
+    m_exitMark = m_hold.Begin("exit");
+    SetTimer(m_window, kCloseTimer, ConsoleHold::kPollMs, nullptr);
+}
+
+void ConsoleWindow::OnHoldTimer(UINT_PTR timer) {
+    if (timer == kCloseTimer && m_hold.Over(m_exitMark)) {
+        KillTimer(m_window, kCloseTimer);
+        Close();
+    } else if (timer == kMenuTimer && m_menuHeld && m_hold.Over(m_menuMark)) {
+        KillTimer(m_window, kMenuTimer);
+        EndMenu();
+    }
 }
 
 // As a user would: highlight the item (its hint shows), open the menu (the
@@ -191,14 +201,15 @@ void ConsoleWindow::ChooseMenuItem(const std::string& text) {
 }
 
 // As a user looking at the menu: drops "Snap-ins" down from the menu bar, as
-// Alt+S does, and closes it again after the hold time. The menu's own modal
-// loop runs meanwhile and still delivers the closing timer.
+// Alt+S does, and closes it again when the hold is over. The menu's own modal
+// loop runs meanwhile and still delivers the hold's timer.
 void ConsoleWindow::OpenSnapinMenu() {
     m_openingMenu = true;
-    SetTimer(m_window, kMenuTimer, m_options.holdMs, nullptr);
+    SetTimer(m_window, kMenuTimer, ConsoleHold::kPollMs, nullptr);
     SendMessageA(m_window, WM_SYSCOMMAND, SC_KEYMENU, 's');
     KillTimer(m_window, kMenuTimer);
     m_openingMenu = false;
+    m_menuHeld = false;
     m_log.Line("menu \"Snap-ins\" closed");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The console's main window: a log pane, a status line for menu hints, a
 // "File" menu and a "Snap-ins" menu with the items the snap-ins registered.
+#include "host/ConsoleHold.h"
 #include "host/ConsoleLog.h"
 #include "host/ConsoleMenu.h"
 #include "host/ConsoleOptions.h"
@@ -12,7 +13,7 @@ class ConsoleWindow {
 public:
     static constexpr const char* kWindowClass = "VelmarkAdministratorConsole";
 
-    ConsoleWindow(ConsoleLog& log, const ConsoleOptions& options);
+    ConsoleWindow(ConsoleLog& log, const ConsoleOptions& options, ConsoleHold& hold);
     ConsoleWindow(const ConsoleWindow&) = delete;
     ConsoleWindow& operator=(const ConsoleWindow&) = delete;
 
@@ -32,9 +33,11 @@ private:
     void ChooseMenuItem(const std::string& text);
     void OpenSnapinMenu();
     void LogOpenMenu() const;
+    void OnHoldTimer(UINT_PTR timer);
 
     ConsoleLog& m_log;
     const ConsoleOptions& m_options;
+    ConsoleHold& m_hold;
     SnapinMenu m_menu;
     ConsoleSnapins m_snapins;
     HWND m_window = nullptr;
@@ -44,4 +47,7 @@ private:
     bool m_inSnapinCommand = false;  // a snap-in's action (and its modal dialog) is running
     bool m_closeWhenIdle = false;
     bool m_openingMenu = false;  // a scripted step has the "Snap-ins" menu open
+    bool m_menuHeld = false;     // ... and it is shown, held since m_menuMark
+    DWORD m_menuMark = 0;
+    DWORD m_exitMark = 0;        // the hold before the scripted exit
 };

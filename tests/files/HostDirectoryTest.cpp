@@ -2,6 +2,7 @@
 // drive's root and from a directory whose path is too long for 260 characters.
 #include "files/SnapinFiles.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/Waits.h"
 
 #include <gtest/gtest.h>
 
@@ -37,15 +38,17 @@ ProbeRun RunProbeAt(const std::string& exePath, const std::string& outputPath) {
         return run;
     }
     run.started = true;
-    WaitForSingleObject(process.hProcess, 30000);
+    const bool ended = WaitForProcess(process.hProcess, 30000);
+    if (!ended) ADD_FAILURE() << "the probe at " << exePath << " did not end";
     GetExitCodeProcess(process.hProcess, &run.exitCode);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
-    std::ifstream in(outputPath, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    run.directory = text.str();
-    in.close();
+    if (ended) {
+        std::ifstream in(outputPath, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        run.directory = text.str();
+    }
     DeleteFileA(outputPath.c_str());
     DeleteFileA(exePath.c_str());
     return run;
@@ -116,14 +119,18 @@ ProbeRun RunProbeAtPathLength(const TempDir& dir, size_t length) {
                                      &startup, &process) != FALSE;
         run.exitCode = GetLastError();
         if (run.started) {
-            WaitForSingleObject(process.hProcess, 30000);
+            const bool ended = WaitForProcess(process.hProcess, 30000);
             GetExitCodeProcess(process.hProcess, &run.exitCode);
             CloseHandle(process.hThread);
             CloseHandle(process.hProcess);
-            std::ifstream in(output, std::ios::binary);
-            std::stringstream text;
-            text << in.rdbuf();
-            run.directory = text.str();
+            if (ended) {
+                std::ifstream in(output, std::ios::binary);
+                std::stringstream text;
+                text << in.rdbuf();
+                run.directory = text.str();
+            } else {
+                ADD_FAILURE() << "the probe in a " << length << "-character path did not end";
+            }
         }
         DeleteFileW((L"\\\\?\\" + exe).c_str());
     } else {

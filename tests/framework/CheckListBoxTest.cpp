@@ -44,7 +44,7 @@ void RunDialog(CheckListDialog& dialog, DialogDriver& driver) {
     driver.PressEscape();
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_TRUE(driver.Finished());
-    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_FALSE(driver.TimedOut()) << driver.TimeOutText();
 }
 }  // namespace
 

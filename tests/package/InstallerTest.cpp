@@ -5,6 +5,7 @@
 #include "tests/hostile/RawLists.h"
 #include "tests/support/Process.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/Waits.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -67,30 +68,45 @@ struct HandleCloser {
 };
 using Handle = std::unique_ptr<void, HandleCloser>;
 
+// Waits until the job's last process has ended, as its completion port tells.
+bool WaitForEmptyJob(HANDLE port, DWORD baseGuardMs) {
+    const DWORD guardMs = GuardMs(baseGuardMs), startedAt = GetTickCount();
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    LPOVERLAPPED overlapped = nullptr;
+    while (message != JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO) {
+        const DWORD waited = GetTickCount() - startedAt;
+        if (waited >= guardMs || !GetQueuedCompletionStatus(port, &message, &key, &overlapped, guardMs - waited))
+            return false;
+    }
+    return true;
+}
+
 // Runs a command and waits for every process it starts, as the uninstaller
 // runs from a copy of itself; returns the first process's exit code.
 DWORD RunToTheEnd(const std::string& commandLine) {
     Handle job(CreateJobObjectA(nullptr, nullptr));
+    Handle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{job.get(), port.get()};
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     std::string line = commandLine;
-    if (!job || !CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
-                                &startup, &process))
+    if (!job || !port ||
+        !SetInformationJobObject(job.get(), JobObjectAssociateCompletionPortInformation, &association,
+                                 sizeof association) ||
+        !CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr, &startup,
+                        &process))
         return 0xFFFFFFFF;
     Handle processHandle(process.hProcess), thread(process.hThread);
     AssignProcessToJobObject(job.get(), processHandle.get());
     ResumeThread(thread.get());
-    WaitForSingleObject(processHandle.get(), INFINITE);
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    for (int tries = 0; tries < 600; ++tries) {
-        if (!QueryInformationJobObject(job.get(), JobObjectBasicAccountingInformation, &accounting,
-                                       sizeof accounting, nullptr) ||
-            accounting.ActiveProcesses == 0)
-            break;
-        Sleep(100);
+    if (!WaitForEmptyJob(port.get(), 120000)) {
+        ADD_FAILURE() << "gave up waiting for every process of: " << commandLine;
+        TerminateJobObject(job.get(), 0xDEAD);
+        WaitForSingleObject(processHandle.get(), INFINITE);
+        return 0xFFFFFFFF;
     }
-    EXPECT_EQ(accounting.ActiveProcesses, 0u) << commandLine;
     DWORD code = 0xFFFFFFFF;
     GetExitCodeProcess(processHandle.get(), &code);
     return code;

@@ -1,6 +1,7 @@
 #include "tests/support/DialogDriver.h"
 
 #include "framework/CheckListBox.h"
+#include "tests/support/Waits.h"
 
 #include <map>
 
@@ -65,8 +66,8 @@ BOOL CALLBACK MatchDialog(HWND hwnd, LPARAM param) {
 }
 }  // namespace
 
-DialogDriver::DialogDriver(std::string caption, DWORD timeoutMs)
-    : m_caption(std::move(caption)), m_timeoutMs(timeoutMs) {
+DialogDriver::DialogDriver(std::string caption, DWORD guardMs)
+    : m_caption(std::move(caption)), m_timeoutMs(GuardMs(guardMs)) {
     m_timer = SetTimer(nullptr, 0, kTickMs, &DialogDriver::OnTimer);
     if (m_timer) ArmedDrivers()[m_timer] = this;
 }
@@ -110,6 +111,12 @@ void DialogDriver::Tick() {
         m_timedOut = true;
         PostMessageA(m_dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     }
+}
+
+std::string DialogDriver::TimeOutText() const {
+    return "dialog \"" + m_caption + "\" was still open " + std::to_string(m_timeoutMs / 1000) +
+           " s after it opened and its script of " + std::to_string(m_steps.size()) +
+           " steps had run; cancelled";
 }
 
 SeenDialog DialogDriver::Read(HWND dialog, int listId) {

@@ -36,9 +36,10 @@ struct SeenDialog {
 class DialogDriver {
 public:
     // Starts watching this thread for a dialog with `caption`. If the script
-    // has not closed the dialog `timeoutMs` after it opened, the driver
-    // cancels it (IDCANCEL) and reports TimedOut().
-    explicit DialogDriver(std::string caption, DWORD timeoutMs = 10000);
+    // has not closed the dialog within the guard (`guardMs`, scaled as
+    // GuardMs does) after it opened, the driver cancels it (IDCANCEL) and
+    // reports TimedOut().
+    explicit DialogDriver(std::string caption, DWORD guardMs = 30000);
     ~DialogDriver();
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;
@@ -61,6 +62,8 @@ public:
     // Every step ran, and the dialog has closed.
     bool Finished() const { return m_found && m_next == m_steps.size() && !IsWindow(m_dialog); }
     bool TimedOut() const { return m_timedOut; }
+    // Why TimedOut(), for a test's failure message.
+    std::string TimeOutText() const;
     const std::vector<SeenDialog>& Seen() const { return m_seen; }
 
     // The dialog's list box `listId` as the user sees it now.

@@ -1,5 +1,7 @@
 #include "tests/tools/SnapinCtlRun.h"
 
+#include "tests/support/Waits.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -44,10 +46,14 @@ ProcessResult RunSnapinctl(const TempDir& dir, const std::string& arguments) {
     const std::string exe = ExecutableDirectory() + "snapinctl.exe";
     std::string commandLine = "\"" + exe + "\" " + arguments;
     PROCESS_INFORMATION process{};
+    bool ended = false;
     if (CreateProcessA(exe.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                        &process)) {
-        WaitForSingleObject(process.hProcess, 60000);
-        GetExitCodeProcess(process.hProcess, &result.exitCode);
+        ended = WaitForProcess(process.hProcess, 60000);
+        if (ended)
+            GetExitCodeProcess(process.hProcess, &result.exitCode);
+        else
+            ADD_FAILURE() << "snapinctl.exe " << arguments << " did not end";
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     } else {
@@ -55,8 +61,10 @@ ProcessResult RunSnapinctl(const TempDir& dir, const std::string& arguments) {
     }
     CloseHandle(out);
     CloseHandle(err);
-    result.out = ReadFile(outPath);
-    result.err = ReadFile(errPath);
+    if (ended) {
+        result.out = ReadFile(outPath);
+        result.err = ReadFile(errPath);
+    }
     return result;
 }
 

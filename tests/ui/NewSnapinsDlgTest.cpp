@@ -45,7 +45,7 @@ INT_PTR RunDialog(NewSnapins& snapins, DialogDriver& driver) {
     CNewSnapinsDlg dialog(snapins.list());
     const INT_PTR result = dialog.DoModal();
     EXPECT_TRUE(driver.Finished());
-    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_FALSE(driver.TimedOut()) << driver.TimeOutText();
     return result;
 }
 

@@ -30,7 +30,7 @@ INT_PTR RunDialog(DialogDriver& driver) {
     CSnapinConfigDlg dialog(nullptr);
     const INT_PTR result = dialog.DoModal();
     EXPECT_TRUE(driver.Finished());
-    EXPECT_FALSE(driver.TimedOut());
+    EXPECT_FALSE(driver.TimedOut()) << driver.TimeOutText();
     return result;
 }
 
