@@ -18,7 +18,7 @@ if(PLUGWARD_SHIP)
     -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
   # Nothing is linked that nothing calls: each function and datum in its own
   # section, unreferenced sections dropped at link time.
-  add_compile_options(-Os -ffunction-sections -fdata-sections)
+  add_compile_options(-Os -ffunction-sections -fdata-sections -fno-threadsafe-statics -fno-rtti)
   add_link_options(-Wl,--gc-sections)
 endif()
 
