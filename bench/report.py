@@ -18,6 +18,8 @@ import time
 
 WINE_DLLS = "/usr/lib/i386-linux-gnu/wine/i386-windows"
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "tests", "release"))
+import footprint  # noqa: E402
 
 
 def native_figures(build, brief):
@@ -115,6 +117,22 @@ def ms(value):
     return "%.3f ms" % value if value < 10 else "%.1f ms" % value
 
 
+def add_footprint(table, build):
+    """The release binaries' size and imports against their limits (docs/footprint.tsv)."""
+    limits = footprint.read_limits(os.path.join(HERE, "..", "docs", "footprint.tsv"))
+    goals = {"PLUGWARD.DLL": 128 * 1024}
+    for name in ("PLUGWARD.DLL", "snapinctl.exe"):
+        path = os.path.join(build, "ship", "bin", name)
+        size, imports = os.path.getsize(path), footprint.imports_per_dll("i686-w64-mingw32-objdump", path)
+        max_size, max_imports = limits[name]
+        goal = goals.get(name)
+        table.add("Footprint: " + name, "stripped size", "{:,} bytes".format(size), "limit {:,} bytes".format(max_size),
+                  size / (goal or max_size), goal and "<= 128 KB", goal and size <= goal)
+        count = sum(imports.values())
+        table.add("Footprint: " + name, "imported functions", "%d from %d DLLs" % (count, len(imports)),
+                  "limit %d" % max_imports, count / max_imports, "<= limit", count <= max_imports)
+
+
 def main():
     build = sys.argv[1]
     brief = "--brief" in sys.argv[2:]
@@ -179,6 +197,7 @@ def main():
     table.add("snapinctl inspect --json (Wine)", "%d Wine DLLs%s" % (count, "" if agree else ", OUTPUTS DIFFER"),
               "%.2f s" % inspect["snapinctl"], "pefile script %.2f s" % inspect["pefile"], ratio,
               "< 1 x pefile", ratio < 1 and agree)
+    add_footprint(table, build)
     table.print()
 
 

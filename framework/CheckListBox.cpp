@@ -1,7 +1,6 @@
 #include "framework/CheckListBox.h"
 
 #include <new>
-#include <string>
 
 namespace {
 const int kBoxSize = 13;
@@ -156,13 +155,15 @@ void CCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
 
     const LRESULT length = Default(LB_GETTEXTLEN, item.itemID, 0);
     if (length > 0) {
-        std::string text(static_cast<size_t>(length) + 1, '\0');
-        const LRESULT got = Default(LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(&text[0]));
+        // Without memory for the text the row is drawn without it, and the
+        // device context is still restored.
+        std::unique_ptr<char[]> text(new (std::nothrow) char[static_cast<size_t>(length) + 1]);
+        const LRESULT got = text ? Default(LB_GETTEXT, item.itemID, reinterpret_cast<LPARAM>(text.get())) : 0;
         RECT textRect = item.rcItem;
         textRect.left = box.right + 2 * kBoxMargin;
         SetBkMode(item.hDC, TRANSPARENT);
         SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
-        if (got > 0) DrawTextA(item.hDC, text.c_str(), static_cast<int>(got), &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        if (got > 0) DrawTextA(item.hDC, text.get(), static_cast<int>(got), &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);
     RestoreDC(item.hDC, saved);

@@ -1,30 +1,48 @@
 #pragma once
-// CString: an owned single-byte text of the active code page.
+// CString: an owned single-byte text of the active code page, on a heap block
+// of its own. Copies and appends that cannot get memory throw std::bad_alloc,
+// which the module's entry points turn into -1.
+#include <cstddef>
 #include <string>
-#include <utility>
 
 class CString {
 public:
-    CString() = default;
-    CString(const char* text) : m_text(text ? text : "") {}
-    CString(const char* text, int length) : m_text(text, text + (length > 0 ? length : 0)) {}
+    CString() noexcept = default;
+    CString(const char* text);
+    CString(const char* text, int length);
+    CString(const CString& other) : CString(other.m_text, static_cast<int>(other.m_length)) {}
+    CString(CString&& other) noexcept;
+    CString& operator=(const CString& other);
+    CString& operator=(CString&& other) noexcept;
+    ~CString();
 
-    const char* GetString() const { return m_text.c_str(); }
-    operator const char*() const { return m_text.c_str(); }
-    int GetLength() const { return static_cast<int>(m_text.size()); }
-    bool IsEmpty() const { return m_text.empty(); }
-    void Empty() { m_text.clear(); }
+    const char* GetString() const { return m_text ? m_text : ""; }
+    operator const char*() const { return GetString(); }
+    int GetLength() const { return static_cast<int>(m_length); }
+    bool IsEmpty() const { return m_length == 0; }
+    void Empty();
+    // The text's own GetLength() bytes, to change in place; null when empty.
+    char* GetBuffer() { return m_text; }
 
-    CString& operator+=(const char* text) { m_text += text; return *this; }
-    CString& operator+=(const CString& other) { m_text += other.m_text; return *this; }
+    CString& operator+=(const char* text);
+    CString& operator+=(const CString& other);
     friend CString operator+(CString left, const char* right) { return left += right; }
     friend CString operator+(CString left, const CString& right) { return left += right; }
-    friend bool operator==(const CString& a, const CString& b) { return a.m_text == b.m_text; }
-    friend bool operator!=(const CString& a, const CString& b) { return a.m_text != b.m_text; }
-    friend bool operator==(const CString& a, const char* b) { return a.m_text == b; }
+    friend bool operator==(const CString& a, const CString& b);
+    friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
+    friend bool operator==(const CString& a, const char* b);
 
-    const std::string& str() const { return m_text; }
+    // For snapinctl's output; the module itself does not use std::string.
+    std::string str() const { return std::string(GetString(), m_length); }
 
 private:
-    std::string m_text;
+    void Append(const char* text, size_t length);
+
+    char* m_text = nullptr;
+    size_t m_length = 0;
+};
+
+// For unordered containers keyed by a CString (FNV-1a over its bytes).
+struct CStringHash {
+    size_t operator()(const CString& text) const noexcept;
 };

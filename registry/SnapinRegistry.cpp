@@ -4,7 +4,6 @@
 #include "registry/TextCase.h"
 
 #include <algorithm>
-#include <string>
 
 const char kEnabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin Object DLLs";
 const char kDisabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin Object DLLs";
@@ -115,17 +114,19 @@ int CSnapinRegistry::FullKeyText(const char* list, CString& fullKey) const {
 const char* ListKeySuffix(DWORD platformId) { return platformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95"; }
 
 CString UpperCaseName(const char* name, UINT codePage) {
-    std::string text = name ? name : "";
-    for (size_t i = 0; i < text.size(); ++i) {
+    CString upper(name);
+    char* text = upper.GetBuffer();
+    const int length = upper.GetLength();
+    for (int i = 0; i < length; ++i) {
         char& c = text[i];
-        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < text.size()) {
+        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < length) {
             UpperCaseDoubleByte(&c, codePage);
             ++i;
         } else if (c >= 'a' && c <= 'z') {
             c = static_cast<char>(c - 'a' + 'A');
         }
     }
-    return CString(text.c_str(), static_cast<int>(text.size()));
+    return upper;
 }
 
 int CSnapinRegistry::OpenListKey(const char* list, HKEY& key) {

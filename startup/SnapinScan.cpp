@@ -14,7 +14,7 @@ ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, cons
         found.directory = true;
         return found;
     }
-    const auto entry = known.find(found.name.str());
+    const auto entry = known.find(found.name);
     if (entry != known.end()) {
         found.action = ScanAction::Known;
         found.knownIn = entry->second;
@@ -35,7 +35,7 @@ KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
         // the rest of its list is read.
         const int result = registry.EnumEntries(kListsByCategory[category], names);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) unread = result;
-        for (const CString& name : names) known.emplace(name.str(), category);
+        for (const CString& name : names) known.emplace(name, category);
     }
     return known;
 }

@@ -7,12 +7,11 @@
 #include "framework/String.h"
 #include "registry/SnapinRegistry.h"
 
-#include <string>
 #include <unordered_map>
 #include <vector>
 
 // Upper-cased value name -> the ListCategory of the first list holding it.
-using KnownNames = std::unordered_map<std::string, int>;
+using KnownNames = std::unordered_map<CString, int, CStringHash>;
 
 // The value names of all four lists, in the order start-up reads them.
 // `unread` receives the code of a list that exists but could not be read to

@@ -5,6 +5,8 @@ check_shipped.py OBJDUMP IMPORT_LIST BINARY...
 
 - every static import is in the reviewed list, and the list names none that
   no binary imports;
+- the list says which binaries import each function, and why the module
+  imports each of its own;
 - every import exists on Windows 95 (at least as a stub) and NT 4.0, unless
   the list says it is resolved at run time;
 - the headers ask for no newer Windows (OS and subsystem version 4.0), and a
@@ -12,6 +14,7 @@ check_shipped.py OBJDUMP IMPORT_LIST BINARY...
 - no code reads the thread's implicit TLS array (fs:[0x2C]), which a DLL
   loaded with LoadLibrary before Windows Vista does not get.
 """
+import os
 import re
 import subprocess
 import sys
@@ -26,10 +29,11 @@ def read_list(path):
         if line.startswith("#") or not line.strip():
             continue
         fields = line.rstrip("\n").split("\t")
-        if len(fields) != 5:
-            sys.exit(f"{path}:{number}: expected 5 tab-separated fields, got {len(fields)}")
-        dll, function, win9x, winnt, source = fields
-        entries[(dll.upper(), function)] = (win9x, winnt, source)
+        if len(fields) != 7:
+            sys.exit(f"{path}:{number}: expected 7 tab-separated fields, got {len(fields)}")
+        dll, function, win9x, winnt, source, binaries, why = fields
+        importers = {"PLUGWARD.DLL", "snapinctl.exe"} if binaries == "both" else {binaries}
+        entries[(dll.upper(), function)] = (win9x, winnt, source, importers, why)
     return entries
 
 
@@ -56,7 +60,7 @@ def header_field(private_headers, name):
     return match.group(1) if match else None
 
 
-def check_binary(tool, path, reviewed, problems):
+def check_binary(tool, path, reviewed, problems, importers):
     headers = objdump(tool, "-p", path)
     imports = imports_of(headers)
     if not imports:
@@ -66,7 +70,8 @@ def check_binary(tool, path, reviewed, problems):
         if entry is None:
             problems.append(f"{path}: {key[0]} {key[1]} is imported but not in the reviewed list")
             continue
-        win9x, winnt, source = entry
+        win9x, winnt, source, _, _ = entry
+        importers.setdefault(key, set()).add(os.path.basename(path))
         if source == "runtime":
             problems.append(f"{path}: {key[0]} {key[1]} is listed as resolved at run time but imported statically")
         elif source != "host" and (win9x not in OLD_ENOUGH_9X or winnt not in OLD_ENOUGH_NT):
@@ -89,12 +94,17 @@ def main():
         sys.exit(__doc__)
     tool, list_path, binaries = sys.argv[1], sys.argv[2], sys.argv[3:]
     reviewed = read_list(list_path)
-    problems, imported = [], set()
+    problems, imported, importers = [], set(), {}
     for path in binaries:
-        imported |= check_binary(tool, path, reviewed, problems)
-    for key, (_, _, source) in sorted(reviewed.items()):
+        imported |= check_binary(tool, path, reviewed, problems, importers)
+    for key, (_, _, source, listed, why) in sorted(reviewed.items()):
         if key not in imported and source != "runtime":
             problems.append(f"{list_path}: {key[0]} {key[1]} is imported by no binary; remove it from the list")
+        elif key in imported and importers[key] != listed:
+            problems.append(f"{list_path}: {key[0]} {key[1]} is imported by {', '.join(sorted(importers[key]))}, "
+                            f"the list says {', '.join(sorted(listed))}")
+        if key in imported and "PLUGWARD.DLL" in importers[key] and not why:
+            problems.append(f"{list_path}: {key[0]} {key[1]}: the list does not say why PLUGWARD.DLL imports it")
     for problem in problems:
         print(problem)
     print(f"{len(imported)} imports of {len(binaries)} binaries checked, {len(problems)} problems")
