@@ -119,7 +119,7 @@ void DialogAnswerer::Visit(HWND dialog) {
     const std::string caption = WindowText(dialog);
     const auto pending = m_pending.find(dialog);
     if (pending != m_pending.end()) {
-        if (m_hold.Over(pending->second.pausedAt)) Continue(dialog, caption);
+        if (!pending->second.held || m_hold.Over(pending->second.pausedAt)) Continue(dialog, caption);
         return;
     }
     if (GetPropA(dialog, kAnsweredProperty)) {
@@ -138,7 +138,11 @@ void DialogAnswerer::Visit(HWND dialog) {
     Continue(dialog, caption);
 }
 
-// Performs the dialog's remaining actions up to the next pause, which holds.
+// Performs the dialog's remaining actions up to the next pause, which holds,
+// or up to the next toggle. A toggle's key presses are posted: the next
+// toggle, selecting its own row at once, would otherwise take them. They are
+// dispatched before the timer's next tick, which comes only when the queue
+// holds no posted message.
 void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
     MarkTime(dialog, kAnsweredProperty);
     Pending& pending = m_pending[dialog];
@@ -146,8 +150,10 @@ void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
         const std::string action = pending.actions.front();
         pending.actions.pop_front();
         Perform(dialog, caption, action);
-        if (action == "pause") {
-            pending.pausedAt = m_hold.Begin("dialog \"" + caption + "\": pause");
+        const bool toggle = action.compare(0, std::strlen("toggle:"), "toggle:") == 0;
+        if (action == "pause" || (toggle && !pending.actions.empty())) {
+            pending.held = !toggle;
+            if (pending.held) pending.pausedAt = m_hold.Begin("dialog \"" + caption + "\": pause");
             return;
         }
     }

@@ -22,9 +22,11 @@ public:
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK VisitWindow(HWND window, LPARAM self);
-    // The actions of an answer not yet performed: those after a pause.
+    // The actions of an answer not yet performed: those after a pause, which
+    // holds, or after a toggle, which waits for the next tick.
     struct Pending {
         std::deque<std::string> actions;
+        bool held = false;  // a pause, held since pausedAt
         DWORD pausedAt = 0;
     };
     void ForgetClosedDialogs();

@@ -153,7 +153,7 @@ TEST_F(SnapinCtl, MovesFollowTheDialogAndCheckEveryNameFirst) {
 }
 
 TEST_F(SnapinCtl, PlatformOptionPicksTheFamilyOfLists) {
-    const std::string win95 = std::string(kEnabledObjectList) + " WIN95";
+    const std::string win95 = std::string(ListKey(kEnabledObjectCategory)) + " WIN95";
     PutEntry(win95.c_str(), "W95.DLL", "SNAPINS\\W95.DLL");
     PutEntry(kObjectOn, "NT.DLL", "SNAPINS\\NT.DLL");
     Install(fixtures::kObjectDll, "NEW.DLL");

@@ -23,23 +23,17 @@ std::string ScanReason(const ScannedFile& file) {
     return file.directory ? "directory" : CheckText(file.check, file.verdict);
 }
 
-// The new snap-ins dialog's row text: the description, or the name.
-std::string RowText(const ScannedFile& file) {
-    CString description;
-    const bool described = GetFileDescription(CString("SNAPINS\\") + file.name, description) == 0;
-    return AnsiToUtf8((described ? description : file.name).str());
-}
-
-Record ScanRecord(const ScannedFile& file) {
+Record ScanRecord(CommandContext& context, const ScannedFile& file) {
     const bool offered = file.action == ScanAction::Offer;
     Record record;
     record["file"] = AnsiToUtf8(file.file.str());
     record["name"] = AnsiToUtf8(file.name.str());
     record["action"] = ActionName(file.action);
     record["kind"] = offered ? Record(file.kind) : Record();
-    record["list"] = offered ? Record(ListLabel(NewSnapinList(file.kind, true))) : Record();
+    record["list"] = offered ? Record(ListLabel(ListOfKind(file.kind, true))) : Record();
     record["reason"] = ScanReason(file);
-    record["description"] = offered ? Record(RowText(file)) : Record();
+    // The new snap-ins dialog's row text.
+    record["description"] = offered ? Record(AnsiToUtf8(RowText(context.registry, nullptr, file.name).str())) : Record();
     return record;
 }
 
@@ -69,7 +63,7 @@ int RunScan(CommandContext& context) {
     std::vector<ScannedFile> files;
     if (!Scan(context, files)) return 1;
     for (const ScannedFile& file : files) {
-        const Record record = ScanRecord(file);
+        const Record record = ScanRecord(context, file);
         context.out.Write(record, ScanText(record));
     }
     return 0;
@@ -81,8 +75,8 @@ int RunSync(CommandContext& context, bool enableNew) {
     int status = 0;
     for (const ScannedFile& file : files) {
         if (file.action != ScanAction::Offer) continue;
-        const char* list = NewSnapinList(file.kind, enableNew);
-        const int result = context.registry.WriteEntry(list, file.name, false);
+        const ListCategory list = ListOfKind(file.kind, enableNew);
+        const int result = context.registry.WriteEntry(ListKey(list), file.name, false);
         if (result != 0) {
             Complain(context.err, "cannot write \"" + AnsiToUtf8(file.name.str()) + "\" to the " + ListLabel(list) +
                                       " list: " + Win32ErrorText(result));
@@ -92,7 +86,7 @@ int RunSync(CommandContext& context, bool enableNew) {
         Record record;
         record["name"] = AnsiToUtf8(file.name.str());
         record["list"] = ListLabel(list);
-        record["data"] = "SNAPINS\\" + record["name"].get<std::string>();
+        record["data"] = AnsiToUtf8(EntryData(file.name).str());
         record["kind"] = file.kind;
         context.out.Write(record, "wrote " + record["name"].get<std::string>() + " to " + ListLabel(list) + " (" +
                                       record["data"].get<std::string>() + ")");

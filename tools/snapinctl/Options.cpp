@@ -34,7 +34,7 @@ int ParseCommandLine(int argc, const char* const* argv, Options& options, std::s
 
     app.add_subcommand("list", "every entry of the four lists, with its state")
         ->callback([&options] { options.command = Command::List; });
-    app.add_subcommand("scan", "what start-up discovery would do with SNAPINS\\*.DLL; changes nothing")
+    app.add_subcommand("scan", "what start-up discovery would do with each DLL of the snap-ins directory; changes nothing")
         ->callback([&options] { options.command = Command::Scan; });
     CLI::App* sync = app.add_subcommand("sync", "writes the new snap-ins as a start-up does, without its dialog");
     std::string newState;
