@@ -4,6 +4,7 @@
 #include "framework/String.h"
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 extern const char kEnabledObjectList[];
@@ -25,6 +26,7 @@ struct ListValue {
     DWORD type = REG_NONE;
     DWORD size = 0;  // of the data in bytes
     CString text;   // the data up to its first NUL, for REG_SZ and REG_MULTI_SZ
+    std::string bytes;  // the data exactly as stored
 };
 
 // Each operation names a list by its key text, appends the platform suffix,
@@ -55,6 +57,9 @@ public:
     int MoveEntry(const char* from, const char* to, const char* name);
     // Appends every value of the list, whatever its name length, type or size.
     int ReadListValues(const char* list, std::vector<ListValue>& values);
+    // Writes a value with exactly the given name, type and bytes, creating
+    // the list's key when it is missing.
+    int WriteListValue(const char* list, const std::string& name, DWORD type, const std::string& bytes);
 
 private:
     int FullKeyText(const char* list, CString& fullKey) const;

@@ -117,33 +117,70 @@ std::vector<std::set<std::string>> NamesByList(CSnapinRegistry& registry) {
 Record MoveRecord(const CString& name, int from, int to, bool changed) {
     Record record;
     record["name"] = AnsiToUtf8(name.str());
+    record["list"] = ListLabel(to);
+    record["kind"] = IsObjectList(to) ? kSnapinObject : kSnapinView;
     record["from"] = ListLabel(from);
-    record["to"] = ListLabel(to);
     record["changed"] = changed;
     return record;
 }
 
 std::string MoveText(const Record& record) {
     const std::string name = record["name"].get<std::string>();
-    const std::string to = record["to"].get<std::string>();
+    const std::string to = record["list"].get<std::string>();
     if (!record["changed"].get<bool>()) return name + ": already in " + to;
     return name + ": moved from " + record["from"].get<std::string>() + " to " + to;
 }
 }  // namespace
 
-int RunList(CommandContext& context) {
+// Calls `each` with every entry's record, in the dialog's order; 0, or 1
+// when a list could not be read.
+template <typename Each>
+int ForEachEntry(CommandContext& context, Each each) {
     int status = 0;
     for (int category : kFillOrder) {
         std::vector<ListValue> values;
         const int result = context.registry.ReadListValues(kListsByCategory[category], values);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND) {
-            Complain(context.err, std::string("cannot read the ") + ListLabel(category) + " list: " + Win32ErrorText(result));
+            context.err.Report(std::string("cannot read the ") + ListLabel(category) + " list", result);
             status = 1;
         }
-        for (const ListValue& value : values) {
-            const Record record = ListRecord(context, category, value);
-            context.out.Write(record, ListText(record));
+        for (const ListValue& value : values) each(category, value, ListRecord(context, category, value));
+    }
+    return status;
+}
+
+int RunList(CommandContext& context, bool check) {
+    bool problems = false;
+    const int status = ForEachEntry(context, [&](int, const ListValue&, const Record& record) {
+        problems = problems || record["state"] != "ok";
+        context.out.Write(record, ListText(record));
+    });
+    return status == 0 && check && problems ? kFoundProblems : status;
+}
+
+int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
+    const std::set<std::string> pruned = states.empty() ? std::set<std::string>{"missing"}
+                                                         : std::set<std::string>(states.begin(), states.end());
+    bool removed = false;
+    int status = ForEachEntry(context, [&](int category, const ListValue& value, Record record) {
+        const bool prune = pruned.count(record["state"].get<std::string>()) > 0;
+        const int result = prune && !context.dryRun ? context.registry.DeleteEntry(kListsByCategory[category], value.name) : 0;
+        if (result != 0) {
+            context.err.Report("cannot remove \"" + AnsiToUtf8(value.name.str()) + "\" from the " +
+                                   ListLabel(category) + " list",
+                               result);
+            status = 1;
+            return;
         }
+        record["action"] = prune ? "removed" : "kept";
+        record["changed"] = prune;
+        removed = removed || prune;
+        if (prune || context.out.IsJson()) context.out.Write(record, "removed " + ListText(record));
+    });
+    if (!removed) {
+        std::string names;
+        for (const std::string& state : pruned) names += (names.empty() ? "" : " or ") + state;
+        context.out.Say("nothing to prune: no entry is " + names);
     }
     return status;
 }
@@ -158,7 +195,7 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
         bool listed = false;
         for (int category = 0; category < 4; ++category) listed = listed || holds(category, name);
         if (!listed) {
-            Complain(context.err, "\"" + AnsiToUtf8(given) + "\" is in no list");
+            context.err.Report("\"" + AnsiToUtf8(given) + "\" is in no list");
             unknown = true;
         }
         if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) wanted.push_back(name);
@@ -175,10 +212,13 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
                 continue;
             }
             if (!holds(source, name)) continue;
-            const int result = context.registry.MoveEntry(kListsByCategory[source], kListsByCategory[OtherList(source)], name);
+            const int result = context.dryRun ? 0
+                                              : context.registry.MoveEntry(kListsByCategory[source],
+                                                                           kListsByCategory[OtherList(source)], name);
             if (result != 0) {
-                Complain(context.err, "cannot write \"" + AnsiToUtf8(name.str()) + "\" to the " +
-                                          ListLabel(OtherList(source)) + " list: " + Win32ErrorText(result));
+                context.err.Report("cannot write \"" + AnsiToUtf8(name.str()) + "\" to the " +
+                                       ListLabel(OtherList(source)) + " list",
+                                   result);
                 status = failed = 1;
                 continue;
             }
