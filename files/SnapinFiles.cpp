@@ -17,6 +17,8 @@ namespace {
 const DWORD kHostPathCapacity = MAX_PATH;  // 260 characters with the NUL
 const char kDescriptionValue[] = "\\StringFileInfo\\040904B0\\FileDescription";
 
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
+
 // A platform code for a failure: GetLastError(), or `fallback` when the
 // platform gave none (a result of 0 would read as success).
 int LastErrorOr(DWORD fallback) {
@@ -26,19 +28,28 @@ int LastErrorOr(DWORD fallback) {
 
 }  // namespace
 
-int GetHostDirectory(CString& directory) {
-    char path[kHostPathCapacity + 1] = {};
+int GetModulePath(HINSTANCE module, CString& path) {
+    char buffer[kHostPathCapacity + 1] = {};
     SetLastError(NO_ERROR);
-    const DWORD length = GetModuleFileNameA(nullptr, path, kHostPathCapacity);
-    const DWORD lastError = GetLastError();
-    // A name that fills the whole buffer was cut by the platform (Windows XP
-    // and later also report ERROR_INSUFFICIENT_BUFFER): that is a failure,
-    // never a directory made from a truncated path.
-    size_t keep = 0;
-    const int result = HostDirectoryFromModuleName(path, length, kHostPathCapacity, lastError,
-                                                   [](unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; },
-                                                   keep);
+    const DWORD returned = GetModuleFileNameA(module, buffer, kHostPathCapacity);
+    // Windows XP and later also report ERROR_INSUFFICIENT_BUFFER for a name
+    // they cut; older ones set no code at all.
+    size_t length = 0;
+    const int result = ModulePathLength(buffer, returned, kHostPathCapacity, GetLastError(), length);
     if (result != 0) return result;
+    path = CString(buffer, static_cast<int>(length));
+    return 0;
+}
+
+CString FileNameOfPath(const CString& path) {
+    return CString(path.GetString() + FileNameOffset(path.GetString(), static_cast<size_t>(path.GetLength()), IsLeadByte));
+}
+
+int GetHostDirectory(CString& directory) {
+    CString path;
+    const int result = GetModulePath(nullptr, path);
+    if (result != 0) return result;
+    const size_t keep = DirectoryPrefixLength(path.GetString(), static_cast<size_t>(path.GetLength()), IsLeadByte);
     directory = CString(path, static_cast<int>(keep));
     return 0;
 }
@@ -81,6 +92,11 @@ int CheckSnapinImage(const char* path, int32_t& kind) {
 }
 
 int GetFileDescription(const char* fileName, CString& description) {
+    const int result = ReadFileDescription(fileName, description);
+    return result == kCorruptVersionBlock ? -2 : result;
+}
+
+int ReadFileDescription(const char* fileName, CString& description) {
     DWORD ignored = 0;
     SetLastError(NO_ERROR);  // so that "no code" is told apart from a stale one
     const DWORD size = GetFileVersionInfoSizeA(fileName, &ignored);
@@ -98,7 +114,7 @@ int GetFileDescription(const char* fileName, CString& description) {
     // offset the block's own length field names: a field that claims more
     // than the platform read would have it written outside the block.
     const unsigned blockLength = size < 2 ? 0 : block[0] | block[1] << 8;
-    if (blockLength < 2 || blockLength > size) return -2;
+    if (blockLength < 2 || blockLength > size) return kCorruptVersionBlock;
 
     void* value = nullptr;
     UINT length = 0;

@@ -4,6 +4,14 @@
 #include "files/ImageInspection.h"
 #include "framework/String.h"
 
+#include <windows.h>
+
+// The full path of a module, null for the process's executable; 0 or a
+// Win32 code. A path the platform had to cut is a failure, never a wrong name.
+int GetModulePath(HINSTANCE module, CString& path);
+// The text of a path after its last backslash (the whole path without one),
+// read as multibyte text of the active code page.
+CString FileNameOfPath(const CString& path);
 // The host executable's directory with its trailing backslash; 0 or a Win32 code.
 int GetHostDirectory(CString& directory);
 
@@ -16,3 +24,9 @@ int InspectSnapinFile(const char* path, int32_t& kind, ImageVerdict& verdict);
 
 // The U.S. English FileDescription; 0, -1, -2 or a Win32 code.
 int GetFileDescription(const char* fileName, CString& description);
+
+// As GetFileDescription, but a version block whose own length does not fit
+// what the platform read gives kCorruptVersionBlock rather than -2, which
+// then means only that the block has no U.S. English description.
+constexpr int kCorruptVersionBlock = -3;
+int ReadFileDescription(const char* fileName, CString& description);

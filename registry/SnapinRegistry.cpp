@@ -6,21 +6,14 @@
 #include <algorithm>
 #include <string>
 
-const char kEnabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin Object DLLs";
-const char kDisabledObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin Object DLLs";
-const char kEnabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin View DLLs";
-const char kDisabledViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin View DLLs";
-const char* const kListsByCategory[4] = {kEnabledObjectList, kDisabledObjectList, kEnabledViewList,
-                                         kDisabledViewList};
-
 namespace {
-const char kSnapinsDirectory[] = "SNAPINS\\";
-
 constexpr int kNoText = -1;
 constexpr DWORD kNameChars = 256;
 constexpr DWORD kDataBytes = 260;
-// An entry's data text is built for a 512-byte buffer, terminator included.
-constexpr int kLongestDataText = 511;
+// The longest name and data text the readers take back whole, terminator
+// not counted: WriteEntry writes nothing longer.
+constexpr int kLongestName = kNameChars - 1;
+constexpr int kLongestDataText = kDataBytes - 1;
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
 
@@ -190,8 +183,9 @@ int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString&
 
 int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dataIsFileName) {
     if (!fileName) return ERROR_INVALID_PARAMETER;
-    CString dataText = dataIsFileName ? CString(fileName) : CString(kSnapinsDirectory) + fileName;
-    if (dataText.GetLength() > kLongestDataText) return ERROR_FILENAME_EXCED_RANGE;
+    const CString dataText = dataIsFileName ? CString(fileName) : EntryData(fileName);
+    if (lstrlenA(fileName) > kLongestName || dataText.GetLength() > kLongestDataText)
+        return ERROR_FILENAME_EXCED_RANGE;
     CListKey key;
     int result = CreateListKey(list, key.Receive());
     if (result) return result;
@@ -236,10 +230,11 @@ int CSnapinRegistry::GetEntryDescription(const char* list, const char* valueName
     return GetFileDescription(fileName, description);
 }
 
-int CSnapinRegistry::MoveEntry(const char* from, const char* to, const char* name) {
-    const int result = WriteEntry(to, name, false);
-    if (result == 0) DeleteEntry(from, name);
-    return result;
+EntryMove CSnapinRegistry::MoveEntry(ListCategory from, const char* name) {
+    EntryMove move;
+    move.written = WriteEntry(ListKey(OtherList(from)), name, false);
+    if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), name);
+    return move;
 }
 
 int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
@@ -274,4 +269,11 @@ int CSnapinRegistry::WriteListValue(const char* list, const std::string& name, D
     if (result) return result;
     return RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
                           static_cast<DWORD>(bytes.size()));
+}
+
+CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {
+    CString description;
+    const int result = list ? registry.GetEntryDescription(list, name, description)
+                            : GetFileDescription(EntryData(name), description);
+    return result == 0 ? description : name;
 }

@@ -2,19 +2,12 @@
 // The four snap-in lists under HKEY_CURRENT_USER and every read and write of them.
 #include "framework/Lists.h"
 #include "framework/String.h"
+#include "registry/SnapinLists.h"
+
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-extern const char kEnabledObjectList[];
-extern const char kDisabledObjectList[];
-extern const char kEnabledViewList[];
-extern const char kDisabledViewList[];
-
-// The four lists in ListCategory order (enabled object, disabled object,
-// enabled view, disabled view), which is also the order start-up reads them.
-extern const char* const kListsByCategory[4];
 
 // Which family's copy of the lists a store addresses: the running platform's,
 // decided afresh each time a key is opened, or a fixed one.
@@ -29,7 +22,15 @@ struct ListValue {
     std::string bytes;  // the data exactly as stored
 };
 
-// Each operation names a list by its key text, appends the platform suffix,
+// The outcome of moving an entry to the other list of its kind.
+struct EntryMove {
+    int written = 0;  // the write into the other list: 0 or a Win32 code
+    int deleted = 0;  // the delete from the source list that follows a write
+                      // that worked: 0, or a Win32 code, the entry then
+                      // standing in both lists
+};
+
+// Each operation names a list by its key text (ListKey), appends the platform suffix,
 // opens the key under HKEY_CURRENT_USER, does one registry operation and
 // closes the key again. Results: 0, a Win32 code, or -1 for a value that
 // holds no text. Output arguments change only when the result is 0.
@@ -46,15 +47,18 @@ public:
     // Appends the upper-cased value names; names appended before a failure stay.
     int EnumEntries(const char* list, CStringList& names);
     int ReadEntry(const char* list, const char* valueName, CString& data);
-    // Data is "SNAPINS\" + fileName, or fileName itself when dataIsFileName.
+    // Data is EntryData(fileName), or fileName itself when dataIsFileName.
+    // An entry that EnumEntries, ReadEntry or FindEntryByValue could not read
+    // back (a name of more than 255 characters, data of more than 259) is
+    // refused with ERROR_FILENAME_EXCED_RANGE and nothing is written.
     int WriteEntry(const char* list, const char* fileName, bool dataIsFileName);
     int DeleteEntry(const char* list, const char* valueName);
     // 259 (ERROR_NO_MORE_ITEMS) when no entry's data equals the text.
     int FindEntryByValue(const char* list, const char* text, CString& valueName);
     int GetEntryDescription(const char* list, const char* valueName, CString& description);
-    // Writes the name into `to` afresh and deletes it from `from` only when
-    // that write worked, so a failed write loses nothing; the write's result.
-    int MoveEntry(const char* from, const char* to, const char* name);
+    // Writes the name into the other list of its kind afresh and deletes it
+    // from `from` only when that write worked, so a failed write loses nothing.
+    EntryMove MoveEntry(ListCategory from, const char* name);
     // Appends every value of the list, whatever its name length, type or size.
     int ReadListValues(const char* list, std::vector<ListValue>& values);
     // Writes a value with exactly the given name, type and bytes, creating
@@ -74,3 +78,8 @@ const char* ListKeySuffix(DWORD platformId);
 // Upper-cases ASCII a-z and the double-byte characters of the code page
 // (the active one unless told); every other byte stays as it is.
 CString UpperCaseName(const char* name, UINT codePage = CP_ACP);
+
+// A dialog row's text for an entry: the description of the file the entry
+// names, or else its name. With no list, the entry is a new snap-in's, not
+// yet written, whose data would be EntryData(name).
+CString RowText(CSnapinRegistry& registry, const char* list, const CString& name);

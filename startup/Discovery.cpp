@@ -1,5 +1,5 @@
 // Start-up work of the module: self-registration, discovery of snap-ins
-// copied into SNAPINS\ since the last start, and the menu item.
+// copied into the snap-ins directory since the last start, and the menu item.
 #include "files/SnapinFiles.h"
 #include "module/SnapinSetupApp.h"
 #include "registry/SnapinRegistry.h"
@@ -38,7 +38,8 @@ void OfferAndRecord(CSnapinRegistry& registry, const NewSnapins& snapins) {
     CNewSnapinsDlg dialog(&offered);
     dialog.DoModal();
 
-    for (const auto& item : snapins) registry.WriteEntry(NewSnapinList(item->kind, item->enabled), item->fileName, false);
+    for (const auto& item : snapins)
+        registry.WriteEntry(ListKey(ListOfKind(item->kind, item->enabled != 0)), item->fileName, false);
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Self-registration: when the module runs under another file name and an
 // enabled list holds an entry whose data is that bare file name, the entry is
-// renamed to the canonical name and the file in SNAPINS\ is registered.
+// renamed to the canonical name and the file in the snap-ins directory is
+// registered.
 #include "files/SnapinFiles.h"
 #include "module/SnapinSetupApp.h"
 #include "registry/SnapinRegistry.h"
@@ -8,25 +9,6 @@
 #include "startup/FileProbe.h"
 
 namespace {
-const char kSnapinsPrefix[] = "SNAPINS\\";
-
-// The module's full path; 0 or a Win32 code. A path the platform had to cut
-// is a failure, never a wrong name.
-int GetModulePath(HINSTANCE module, CString& path) {
-    char buffer[MAX_PATH];
-    DWORD length = GetModuleFileNameA(module, buffer, MAX_PATH);
-    if (length == 0) return static_cast<int>(GetLastError());
-    if (length >= MAX_PATH) return ERROR_INSUFFICIENT_BUFFER;
-    path = CString(buffer, static_cast<int>(length));
-    return 0;
-}
-
-CString FileNameOf(const CString& path) {
-    const char* text = path.GetString();
-    const char* slash = strrchr(text, '\\');
-    return CString(slash ? slash + 1 : text);
-}
-
 // Writes the canonical value with the given data into the list's key.
 int WriteCanonicalValue(CSnapinRegistry& registry, const char* list, const char* data) {
     HKEY key = nullptr;
@@ -44,15 +26,15 @@ int CSnapinSetupApp::RegisterSelf() {
     int result = GetModulePath(m_hInstance, modulePath);
     if (result != 0) return result;
 
-    const CString currentName = FileNameOf(modulePath);
+    const CString currentName = FileNameOfPath(modulePath);
     if (EqualIgnoringAsciiCase(currentName, kCanonicalFileName)) return 0;
 
     CSnapinRegistry registry;
-    const char* list = kEnabledObjectList;
+    const char* list = ListKey(ListOfKind(kSnapinObject, true));
     CString oldName;
     result = registry.FindEntryByValue(list, currentName, oldName);
     if (result != 0) {
-        list = kEnabledViewList;
+        list = ListKey(ListOfKind(kSnapinView, true));
         result = registry.FindEntryByValue(list, currentName, oldName);
         if (result != 0) return result;
     }
@@ -76,7 +58,7 @@ int CSnapinSetupApp::RegisterSelf() {
     result = GetHostDirectory(hostDirectory);
     if (result != 0) return result;
     bool snapinFile = false;
-    result = ProbeFile(hostDirectory + kSnapinsPrefix + currentName, snapinFile);
+    result = ProbeFile(hostDirectory + EntryData(currentName), snapinFile);
     if (result != 0 || !snapinFile) return result;
     return registry.WriteEntry(list, currentName, false);
 }

@@ -3,9 +3,6 @@
 #include "framework/FileFind.h"
 
 namespace {
-const char kSnapinsPattern[] = "SNAPINS\\*.DLL";
-const char kSnapinsPrefix[] = "SNAPINS\\";
-
 ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, const CFileFind& finder) {
     ScannedFile found;
     found.file = finder.GetFileName();
@@ -20,7 +17,7 @@ ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, cons
         found.knownIn = entry->second;
         return found;
     }
-    found.check = InspectSnapinFile(hostDirectory + kSnapinsPrefix + found.name, found.kind, found.verdict);
+    found.check = InspectSnapinFile(hostDirectory + EntryData(found.name), found.kind, found.verdict);
     if (found.check == 0) found.action = ScanAction::Offer;
     return found;
 }
@@ -29,13 +26,13 @@ ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, cons
 KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
     KnownNames known;
     unread = 0;
-    for (int category = 0; category < 4; ++category) {
+    for (const SnapinListFacts& list : kSnapinLists) {
         CStringList names;
         // A missing list holds nothing; an over-long name is passed over and
         // the rest of its list is read.
-        const int result = registry.EnumEntries(kListsByCategory[category], names);
+        const int result = registry.EnumEntries(list.key, names);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) unread = result;
-        for (const CString& name : names) known.emplace(name.str(), category);
+        for (const CString& name : names) known.emplace(name.str(), list.category);
     }
     return known;
 }
@@ -43,16 +40,11 @@ KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
 std::vector<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known) {
     std::vector<ScannedFile> files;
     CFileFind finder;
-    bool more = finder.FindFile(hostDirectory + kSnapinsPattern);
+    bool more = finder.FindFile(hostDirectory + EntryData("*.DLL"));
     while (more) {
         more = finder.FindNextFile();
         files.push_back(Classify(hostDirectory, known, finder));
     }
     finder.Close();
     return files;
-}
-
-const char* NewSnapinList(int32_t kind, bool enabled) {
-    if (kind == kSnapinObject) return enabled ? kEnabledObjectList : kDisabledObjectList;
-    return enabled ? kEnabledViewList : kDisabledViewList;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// Discovery of the snap-ins copied into SNAPINS\: which files start-up
+// Discovery of the snap-ins copied into the snap-ins directory: which files start-up
 // offers, which it already knows and which it passes over, and the list a
 // new snap-in is written to. Start-up and snapinctl's scan and sync both
 // run this code.
@@ -11,8 +11,8 @@
 #include <unordered_map>
 #include <vector>
 
-// Upper-cased value name -> the ListCategory of the first list holding it.
-using KnownNames = std::unordered_map<std::string, int>;
+// Upper-cased value name -> the first list holding it.
+using KnownNames = std::unordered_map<std::string, ListCategory>;
 
 // The value names of all four lists, in the order start-up reads them.
 // `unread` receives the code of a list that exists but could not be read to
@@ -21,13 +21,13 @@ KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread);
 
 enum class ScanAction { Offer, Known, Skip };
 
-// One match of SNAPINS\*.DLL and what start-up does with it.
+// One DLL of the snap-ins directory and what start-up does with it.
 struct ScannedFile {
     CString file;  // as the search found it
     CString name;  // upper-cased: the value name start-up writes
     ScanAction action = ScanAction::Skip;
     bool directory = false;
-    int knownIn = -1;  // Known: the ListCategory of the list holding the name
+    ListCategory knownIn = kEnabledObjectCategory;  // Known: the list holding the name
     int check = 0;     // Offer and Skip of a file: InspectSnapinFile's result
     ImageVerdict verdict = ImageVerdict::Snapin;
     int32_t kind = 0;  // Offer: the SnapinKind
@@ -36,7 +36,3 @@ struct ScannedFile {
 // Every match below the host directory (with its trailing backslash), in the
 // order the directory search returns them.
 std::vector<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known);
-
-// The list a new snap-in of this kind goes to: object snap-ins to the object
-// lists, every other kind to the view lists.
-const char* NewSnapinList(int32_t kind, bool enabled);

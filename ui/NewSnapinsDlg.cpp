@@ -1,17 +1,8 @@
 #include "ui/NewSnapinsDlg.h"
 
-#include "files/SnapinFiles.h"
+#include "registry/SnapinRegistry.h"
 #include "ui/SnapinRows.h"
 #include "ui/resource.h"
-
-namespace {
-// The file's description, or its name when it has none. The path is the one
-// the snap-in lists store, relative to the host directory.
-CString RowText(const SnapinItem& item) {
-    CString description;
-    return GetFileDescription(CString("SNAPINS\\") + item.fileName, description) == 0 ? description : item.fileName;
-}
-}  // namespace
 
 CNewSnapinsDlg::CNewSnapinsDlg(CPtrList* snapins) : CDialog(IDD_NEW_SNAPINS, nullptr), m_snapins(snapins) {}
 
@@ -22,9 +13,10 @@ void CNewSnapinsDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_N
 BOOL CNewSnapinsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (!m_snapins) return TRUE;
+    CSnapinRegistry registry;
     for (void* entry : *m_snapins) {
         auto* item = static_cast<SnapinItem*>(entry);
-        if (!AddSnapinRow(m_checkList, RowText(*item), 1, item)) return FALSE;
+        if (!AddSnapinRow(m_checkList, RowText(registry, nullptr, item->fileName), 1, item)) return FALSE;
     }
     return TRUE;
 }

@@ -7,28 +7,8 @@
 #include <new>
 
 namespace {
-struct Category {
-    const char* list;
-    const char* otherList;  // the other list of the same kind
-    int startCheck;
-};
-
-// Indexed by ListCategory.
-const Category kCategories[] = {
-    {kEnabledObjectList, kDisabledObjectList, 1},
-    {kDisabledObjectList, kEnabledObjectList, 0},
-    {kEnabledViewList, kDisabledViewList, 1},
-    {kDisabledViewList, kEnabledViewList, 0},
-};
-
-const ListCategory kFillOrder[] = {kEnabledObjectCategory, kEnabledViewCategory, kDisabledObjectCategory,
-                                   kDisabledViewCategory};
-
-bool IsCategory(int32_t value) { return value >= kEnabledObjectCategory && value <= kDisabledViewCategory; }
-
-void MoveEntry(CSnapinRegistry& registry, const Category& from, const CString& name) {
-    registry.MoveEntry(from.list, from.otherList, name);
-}
+// A row starts checked when its entry stands in an enabled list.
+int StartCheck(ListCategory category) { return kSnapinLists[category].enabled ? 1 : 0; }
 }  // namespace
 
 CSnapinConfigDlg::CSnapinConfigDlg(CWnd* parent) : CDialog(IDD_SNAPIN_CONFIG, parent) {}
@@ -40,9 +20,9 @@ void CSnapinConfigDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC
 BOOL CSnapinConfigDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     CSnapinRegistry registry;
-    for (ListCategory category : kFillOrder) {
+    for (ListCategory category : ListsInFillOrder()) {
         CStringList names;
-        registry.EnumEntries(kCategories[category].list, names);
+        registry.EnumEntries(ListKey(category), names);
         for (const CString& name : names)
             if (!AddEntryRow(registry, category, name)) return FALSE;
     }
@@ -52,9 +32,7 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
 bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name) {
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
-    CString description;
-    const bool described = registry.GetEntryDescription(kCategories[category].list, name, description) == 0;
-    if (AddSnapinRow(m_checkList, described ? description : name, kCategories[category].startCheck, record)) return true;
+    if (AddSnapinRow(m_checkList, RowText(registry, ListKey(category), name), StartCheck(category), record)) return true;
     m_records.pop_back();
     return false;
 }
@@ -83,9 +61,11 @@ void CSnapinConfigDlg::OnOKButton() {
     CSnapinRegistry registry;
     for (int row = 0; row < count; ++row) {
         const SnapinItem* record = RecordOf(row);
-        if (!record || !IsCategory(record->kind)) continue;
-        const Category& category = kCategories[record->kind];
-        if (m_checkList.GetCheck(row) != category.startCheck) MoveEntry(registry, category, record->fileName);
+        if (!record || !IsListCategory(record->kind)) continue;
+        // The dialog keeps its silence: a failed write leaves the entry where
+        // it was, and a failed delete after it leaves the entry in both lists.
+        const ListCategory category = static_cast<ListCategory>(record->kind);
+        if (m_checkList.GetCheck(row) != StartCheck(category)) registry.MoveEntry(category, record->fileName);
     }
     m_records.clear();
     EndDialog(0);

@@ -4,20 +4,13 @@
 // of its kind. The dialog owns the records behind its rows.
 #include "framework/CheckListBox.h"
 #include "framework/Dialog.h"
+#include "registry/SnapinLists.h"
 #include "ui/SnapinItem.h"
 
 #include <memory>
 #include <vector>
 
 class CSnapinRegistry;
-
-// The list a configuration row's entry was found in.
-enum ListCategory : int32_t {
-    kEnabledObjectCategory = 0,
-    kDisabledObjectCategory = 1,
-    kEnabledViewCategory = 2,
-    kDisabledViewCategory = 3,
-};
 
 class CSnapinConfigDlg : public CDialog {
 public:

@@ -1,5 +1,6 @@
-// The text rule of GetHostDirectory: cut after the last backslash, walking
-// the path as multibyte text.
+// The text rules of GetModulePath and GetHostDirectory: the outcome of
+// GetModuleFileNameA, and the cut after the last backslash, walking the path
+// as multibyte text.
 #include "files/HostPath.h"
 
 #include <gtest/gtest.h>
@@ -51,16 +52,15 @@ TEST(HostPath, LeadByteAtTheEndStandsAlone) {
 }
 
 TEST(HostPath, ModuleNameOutcomes) {
-    size_t keep = 99;
+    size_t length = 99;
     const char name[] = "C:\\HOST\\VMADMIN.EXE";
-    const unsigned long length = sizeof name - 1;
-    EXPECT_EQ(HostDirectoryFromModuleName(name, length, 260, 0, NoLead, keep), 0);
-    EXPECT_EQ(keep, 8u);
+    EXPECT_EQ(ModulePathLength(name, sizeof name - 1, 260, 0, length), 0);
+    EXPECT_EQ(length, sizeof name - 1);
     // The call failed: its last error, or 1 when it gave none.
-    keep = 99;
-    EXPECT_EQ(HostDirectoryFromModuleName(name, 0, 260, 5, NoLead, keep), 5);
-    EXPECT_EQ(HostDirectoryFromModuleName(name, 0, 260, 0, NoLead, keep), 1);
-    EXPECT_EQ(keep, 99u);
+    length = 99;
+    EXPECT_EQ(ModulePathLength(name, 0, 260, 5, length), 5);
+    EXPECT_EQ(ModulePathLength(name, 0, 260, 0, length), 1);
+    EXPECT_EQ(length, 99u);
 }
 
 TEST(HostPath, NameFillingTheWholeBufferWasCut) {
@@ -68,11 +68,11 @@ TEST(HostPath, NameFillingTheWholeBufferWasCut) {
     // the last error says (Windows 2000 and older leave it unset).
     std::string cut(260, 'a');
     cut[2] = '\\';
-    size_t keep = 99;
-    EXPECT_EQ(HostDirectoryFromModuleName(cut.c_str(), 260, 260, 122, NoLead, keep), 122);
-    EXPECT_EQ(HostDirectoryFromModuleName(cut.c_str(), 260, 260, 0, NoLead, keep), 122);
-    EXPECT_EQ(keep, 99u);
+    size_t length = 99;
+    EXPECT_EQ(ModulePathLength(cut.c_str(), 260, 260, 122, length), 122);
+    EXPECT_EQ(ModulePathLength(cut.c_str(), 260, 260, 0, length), 122);
+    EXPECT_EQ(length, 99u);
     // 259 characters and the NUL fit.
-    EXPECT_EQ(HostDirectoryFromModuleName(cut.c_str(), 259, 260, 0, NoLead, keep), 0);
-    EXPECT_EQ(keep, 3u);
+    EXPECT_EQ(ModulePathLength(cut.c_str(), 259, 260, 0, length), 0);
+    EXPECT_EQ(length, 259u);
 }

@@ -71,24 +71,24 @@ void InstallFixture(const TempDir& host, const char* fixture, const char* instal
 TEST(ListKeys, KeysCarryTheSuffixOfTheReportedPlatform) {
     ScratchHkcu hkcu;
     const bool nt = ReportedPlatform() == VER_PLATFORM_WIN32_NT;
-    const std::string own = std::string(kEnabledViewList) + (nt ? " WINNT" : " WIN95");
-    const std::string other = std::string(kEnabledViewList) + (nt ? " WIN95" : " WINNT");
+    const std::string own = std::string(ListKey(kEnabledViewCategory)) + (nt ? " WINNT" : " WIN95");
+    const std::string other = std::string(ListKey(kEnabledViewCategory)) + (nt ? " WIN95" : " WINNT");
 
     CSnapinRegistry registry;
-    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, "VIEW.DLL", false), 0);
+    EXPECT_EQ(registry.WriteEntry(ListKey(kEnabledViewCategory), "VIEW.DLL", false), 0);
     EXPECT_EQ(ReadList(own.c_str()), (Entries{{"VIEW.DLL", "SNAPINS\\VIEW.DLL"}})) << own;
     EXPECT_FALSE(ListKeyExists(other.c_str())) << other;
     HKEY key = nullptr;
-    ASSERT_EQ(registry.OpenListKey(kEnabledViewList, key), 0);
+    ASSERT_EQ(registry.OpenListKey(ListKey(kEnabledViewCategory), key), 0);
     EXPECT_EQ(RegQueryValueExA(key, "VIEW.DLL", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
     EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
 }
 
 TEST(ListKeys, AStoreToldTheFamilyUsesItsSuffix) {
     ScratchHkcu hkcu;
-    const std::string win95 = std::string(kEnabledViewList) + " WIN95";
-    EXPECT_EQ(CSnapinRegistry(ListFamily::Windows95).WriteEntry(kEnabledViewList, "V.DLL", false), 0);
-    EXPECT_EQ(CSnapinRegistry(ListFamily::WindowsNT).WriteEntry(kEnabledViewList, "N.DLL", false), 0);
+    const std::string win95 = std::string(ListKey(kEnabledViewCategory)) + " WIN95";
+    EXPECT_EQ(CSnapinRegistry(ListFamily::Windows95).WriteEntry(ListKey(kEnabledViewCategory), "V.DLL", false), 0);
+    EXPECT_EQ(CSnapinRegistry(ListFamily::WindowsNT).WriteEntry(ListKey(kEnabledViewCategory), "N.DLL", false), 0);
     EXPECT_EQ(ReadList(win95.c_str()), (Entries{{"V.DLL", "SNAPINS\\V.DLL"}}));
     EXPECT_EQ(ReadList(kViewOn), (Entries{{"N.DLL", "SNAPINS\\N.DLL"}}));
 }
@@ -104,9 +104,9 @@ TEST(ListKeys, OpenMissingKeyGives2AndLeavesTheHandle) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
     HKEY key = reinterpret_cast<HKEY>(0x1234);
-    EXPECT_EQ(registry.OpenListKey(kDisabledViewList, key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.OpenListKey(ListKey(kDisabledViewCategory), key), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(key, reinterpret_cast<HKEY>(0x1234));
-    ASSERT_EQ(registry.CreateListKey(kDisabledViewList, key), 0);
+    ASSERT_EQ(registry.CreateListKey(ListKey(kDisabledViewCategory), key), 0);
     EXPECT_TRUE(ListKeyExists(kViewOff));
     EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
 }
@@ -117,13 +117,13 @@ TEST(ListKeys, MissingTextsGive87) {
     HKEY key = nullptr;
     CString name("unchanged");
     EXPECT_EQ(registry.CreateListKey(nullptr, key), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(registry.WriteEntry(kEnabledObjectList, nullptr, false), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.WriteEntry(ListKey(kEnabledObjectCategory), nullptr, false), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), nullptr, name), ERROR_INVALID_PARAMETER);
     // A null value name would address the key's default value.
     PutEntry(kObjectOn, "", "SNAPINS\\DEFAULT.DLL");
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(registry.GetEntryDescription(kEnabledObjectList, nullptr, name), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(registry.DeleteEntry(kEnabledObjectList, nullptr), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), nullptr, name), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.GetEntryDescription(ListKey(kEnabledObjectCategory), nullptr, name), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(registry.DeleteEntry(ListKey(kEnabledObjectCategory), nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ReadList(kObjectOn).size(), 1u);
     RegDeleteKeyA(HKEY_CURRENT_USER, kObjectOn);
     EXPECT_EQ(key, nullptr);
@@ -136,10 +136,10 @@ TEST(EnumEntries, MissingKeyGives2AndEmptyKeyGives0) {
     CSnapinRegistry registry;
     CStringList names;
     names.AddTail("KEPT.DLL");
-    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(Names(names), Strings{"KEPT.DLL"});
     CreateEmptyList(kObjectOn);
-    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), 0);
+    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names), 0);
     EXPECT_EQ(Names(names), Strings{"KEPT.DLL"});
 }
 
@@ -148,7 +148,7 @@ TEST(EnumEntries, NamesComeUpperCasedWhileStoredCaseStays) {
     PutEntry(kObjectOn, "new\xE9.dll", "SNAPINS\\new\xE9.dll");
     CSnapinRegistry registry;
     CStringList names;
-    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), 0);
+    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names), 0);
     EXPECT_EQ(Names(names), Strings{"NEW\xE9.DLL"});
     EXPECT_EQ(ReadList(kObjectOn), (Entries{{"new\xE9.dll", "SNAPINS\\new\xE9.dll"}}));
 }
@@ -162,7 +162,7 @@ TEST(EnumEntries, FourListsGatherInListOrderWithDuplicates) {
     PutEntry(kViewOff, "W.DLL", "SNAPINS\\W.DLL");
     CSnapinRegistry registry;
     CStringList names;
-    for (const char* list : {kEnabledObjectList, kDisabledObjectList, kEnabledViewList, kDisabledViewList})
+    for (const char* list : {ListKey(kEnabledObjectCategory), ListKey(kDisabledObjectCategory), ListKey(kEnabledViewCategory), ListKey(kDisabledViewCategory)})
         EXPECT_EQ(registry.EnumEntries(list, names), 0) << list;
     EXPECT_EQ(Names(names), (Strings{"A.DLL", "B.DLL", "A.DLL", "V.DLL", "W.DLL"}));
 }
@@ -176,7 +176,7 @@ TEST(EnumEntries, NameOver255CharactersIsPassedOverAndReportedWith234) {
     PutEntry(kObjectOn, "d.dll", "SNAPINS\\d.dll");
     CSnapinRegistry registry;
     CStringList names;
-    EXPECT_EQ(registry.EnumEntries(kEnabledObjectList, names), ERROR_MORE_DATA);
+    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names), ERROR_MORE_DATA);
     // The names after the over-long one are still delivered.
     EXPECT_EQ(Names(names), (Strings{"A.DLL", std::string(255, 'B'), "D.DLL"}));
 }
@@ -189,12 +189,12 @@ TEST(ReadEntry, TextsUpTo260BytesComeBackWhole) {
     PutValue(kObjectOn, "M260", REG_MULTI_SZ, text.c_str(), 260);
     CSnapinRegistry registry;
     CString data;
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "T259", data), 0);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "T259", data), 0);
     EXPECT_EQ(data.str(), text.substr(0, 259));
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "T260", data), 0);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "T260", data), 0);
     EXPECT_EQ(data.str(), text.substr(0, 260));
     data = "unchanged";
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "M260", data), 0);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "M260", data), 0);
     EXPECT_EQ(data.str(), text.substr(0, 260));
 }
 
@@ -202,12 +202,12 @@ TEST(ReadEntry, FailuresLeaveTheOutputAlone) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
     CString data("unchanged");
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "A.DLL", data), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "A.DLL", data), ERROR_FILE_NOT_FOUND);
     PutEntry(kObjectOn, "LONG", std::string(260, 'f'));  // 261 bytes
     PutDword(kObjectOn, "NUMBER");
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "LONG", data), ERROR_MORE_DATA);
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "NUMBER", data), -1);
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "A.DLL", data), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "LONG", data), ERROR_MORE_DATA);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "NUMBER", data), -1);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "A.DLL", data), ERROR_FILE_NOT_FOUND);
     EXPECT_STREQ(data, "unchanged");
 }
 
@@ -217,7 +217,7 @@ TEST(ReadEntry, MultiStringGivesItsFirstString) {
     PutValue(kObjectOn, "A.DLL", REG_MULTI_SZ, multi, sizeof multi);
     CSnapinRegistry registry;
     CString data;
-    EXPECT_EQ(registry.ReadEntry(kEnabledObjectList, "a.dll", data), 0);
+    EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), "a.dll", data), 0);
     EXPECT_STREQ(data, "SNAPINS\\A.DLL");
 }
 
@@ -225,8 +225,8 @@ TEST(WriteEntry, CreatesTheKeyAndStoresOneTerminatedValue) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
     ASSERT_FALSE(ListKeyExists(kObjectOff));
-    EXPECT_EQ(registry.WriteEntry(kDisabledObjectList, "New.dll", false), 0);
-    EXPECT_EQ(registry.WriteEntry(kDisabledObjectList, "New.dll", false), 0);
+    EXPECT_EQ(registry.WriteEntry(ListKey(kDisabledObjectCategory), "New.dll", false), 0);
+    EXPECT_EQ(registry.WriteEntry(ListKey(kDisabledObjectCategory), "New.dll", false), 0);
     EXPECT_EQ(ReadList(kObjectOff), (Entries{{"New.dll", "SNAPINS\\New.dll"}}));
     HKEY key = nullptr;
     ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kObjectOff, &key), ERROR_SUCCESS);
@@ -240,33 +240,43 @@ TEST(WriteEntry, CreatesTheKeyAndStoresOneTerminatedValue) {
 TEST(WriteEntry, FlagMakesTheDataTheFileName) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
-    EXPECT_EQ(registry.WriteEntry(kEnabledObjectList, "PLUGWARD.DLL", true), 0);
+    EXPECT_EQ(registry.WriteEntry(ListKey(kEnabledObjectCategory), "PLUGWARD.DLL", true), 0);
     EXPECT_EQ(ReadList(kObjectOn), (Entries{{"PLUGWARD.DLL", "PLUGWARD.DLL"}}));
 }
 
-TEST(WriteEntry, NameTooLongForTheDataTextGives206AndWritesNothing) {
+TEST(WriteEntry, EntryTheReadersCouldNotTakeBackGives206AndWritesNothing) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
-    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, std::string(504, 'n').c_str(), false), ERROR_FILENAME_EXCED_RANGE);
-    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, std::string(512, 'n').c_str(), true), ERROR_FILENAME_EXCED_RANGE);
+    const char* list = ListKey(kEnabledViewCategory);
+    EXPECT_EQ(registry.WriteEntry(list, std::string(252, 'n').c_str(), false), ERROR_FILENAME_EXCED_RANGE);
+    EXPECT_EQ(registry.WriteEntry(list, std::string(256, 'n').c_str(), true), ERROR_FILENAME_EXCED_RANGE);
     EXPECT_FALSE(ListKeyExists(kViewOn));
 
-    const std::string longest(503, 'n');
-    const std::string longestAlone(511, 'm');
-    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, longest.c_str(), false), 0);
-    EXPECT_EQ(registry.WriteEntry(kEnabledViewList, longestAlone.c_str(), true), 0);
-    EXPECT_EQ(ReadList(kViewOn), (Entries{{longest, "SNAPINS\\" + longest}, {longestAlone, longestAlone}}));
+    // The longest that fit: data of 259 characters, a name of 255.
+    const std::string longest(251, 'n');
+    const std::string longestAlone(255, 'm');
+    EXPECT_EQ(registry.WriteEntry(list, longest.c_str(), false), 0);
+    EXPECT_EQ(registry.WriteEntry(list, longestAlone.c_str(), true), 0);
+    CStringList names;
+    EXPECT_EQ(registry.EnumEntries(list, names), 0);
+    EXPECT_EQ(names.GetCount(), 2);
+    CString data;
+    EXPECT_EQ(registry.ReadEntry(list, longest.c_str(), data), 0);
+    EXPECT_EQ(data.str(), "SNAPINS\\" + longest);
+    CString found;
+    EXPECT_EQ(registry.FindEntryByValue(list, longestAlone.c_str(), found), 0);
+    EXPECT_EQ(found.str(), longestAlone);
 }
 
 TEST(DeleteEntry, RemovesTheValueAndNeverCreatesTheKey) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
-    EXPECT_EQ(registry.DeleteEntry(kDisabledViewList, "A.DLL"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.DeleteEntry(ListKey(kDisabledViewCategory), "A.DLL"), ERROR_FILE_NOT_FOUND);
     EXPECT_FALSE(ListKeyExists(kViewOff));
     PutEntry(kViewOff, "A.DLL", "SNAPINS\\A.DLL");
     PutEntry(kViewOff, "B.DLL", "SNAPINS\\B.DLL");
-    EXPECT_EQ(registry.DeleteEntry(kDisabledViewList, "a.dll"), 0);
-    EXPECT_EQ(registry.DeleteEntry(kDisabledViewList, "A.DLL"), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.DeleteEntry(ListKey(kDisabledViewCategory), "a.dll"), 0);
+    EXPECT_EQ(registry.DeleteEntry(ListKey(kDisabledViewCategory), "A.DLL"), ERROR_FILE_NOT_FOUND);
     EXPECT_EQ(ReadList(kViewOff), (Entries{{"B.DLL", "SNAPINS\\B.DLL"}}));
 }
 
@@ -276,7 +286,7 @@ TEST(FindEntryByValue, IgnoresAsciiCaseAndGivesTheStoredName) {
     PutEntry(kObjectOn, "Mixed.dll", "snapins\\mixed.DLL");
     CSnapinRegistry registry;
     CString name;
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "SNAPINS\\MIXED.dll", name), 0);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "SNAPINS\\MIXED.dll", name), 0);
     EXPECT_STREQ(name, "Mixed.dll");
 }
 
@@ -286,11 +296,11 @@ TEST(FindEntryByValue, OtherBytesMustMatchExactly) {
     PutEntry(kObjectOn, "LONGER.DLL", "A.DLLX");
     CSnapinRegistry registry;
     CString name("unchanged");
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "\xC9.DLL", name), ERROR_NO_MORE_ITEMS);
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "A.DLL", name), ERROR_NO_MORE_ITEMS);
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "\xC9.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "A.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "", name), ERROR_NO_MORE_ITEMS);
     EXPECT_STREQ(name, "unchanged");
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "\xE9.dll", name), 0);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "\xE9.dll", name), 0);
     EXPECT_STREQ(name, "E.DLL");
 }
 
@@ -303,7 +313,7 @@ TEST(FindEntryByValue, FirstTextValueInEnumerationOrderWins) {
     PutEntry(kObjectOn, "D-TEXT", text);
     CSnapinRegistry registry;
     CString name;
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text, name), 0);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), text, name), 0);
     EXPECT_STREQ(name, "C-MULTI");
 }
 
@@ -311,12 +321,12 @@ TEST(FindEntryByValue, NoTextMatchGives259AndLeavesTheOutput) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
     CString name("unchanged");
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledViewList, "A.DLL", name), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledViewCategory), "A.DLL", name), ERROR_FILE_NOT_FOUND);
     CreateEmptyList(kViewOn);
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledViewList, "A.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledViewCategory), "A.DLL", name), ERROR_NO_MORE_ITEMS);
     PutDword(kViewOn, "A.DLL");
     PutValue(kViewOn, "B.DLL", REG_BINARY, "A.DLL", 6);
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledViewList, "A.DLL", name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledViewCategory), "A.DLL", name), ERROR_NO_MORE_ITEMS);
     EXPECT_STREQ(name, "unchanged");
 }
 
@@ -328,12 +338,12 @@ TEST(FindEntryByValue, DataBoundaries) {
     PutEntry(kObjectOn, "C259", text.substr(0, 259));
     CSnapinRegistry registry;
     CString name;
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 260).c_str(), name), 0);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), text.substr(0, 260).c_str(), name), 0);
     EXPECT_STREQ(name, "A260");
     // The oversized value is passed over; the later one is still found.
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.substr(0, 259).c_str(), name), 0);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), text.substr(0, 259).c_str(), name), 0);
     EXPECT_STREQ(name, "C259");
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, text.c_str(), name), ERROR_NO_MORE_ITEMS);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), text.c_str(), name), ERROR_NO_MORE_ITEMS);
 }
 
 TEST(FindEntryByValue, OverlongNameIsPassedOver) {
@@ -342,7 +352,7 @@ TEST(FindEntryByValue, OverlongNameIsPassedOver) {
     PutEntry(kObjectOn, "ZZ.DLL", "PLUGWARD.DLL");
     CSnapinRegistry registry;
     CString name;
-    EXPECT_EQ(registry.FindEntryByValue(kEnabledObjectList, "PLUGWARD.DLL", name), 0);
+    EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "PLUGWARD.DLL", name), 0);
     EXPECT_STREQ(name, "ZZ.DLL");
 }
 
@@ -356,11 +366,11 @@ TEST(GetEntryDescription, HandsTheRelativeDataOnUnchanged) {
     {
         TempDir elsewhere;
         CurrentDirectory current(elsewhere.path());
-        EXPECT_NE(registry.GetEntryDescription(kEnabledObjectList, "OBJECT.DLL", description), 0);
+        EXPECT_NE(registry.GetEntryDescription(ListKey(kEnabledObjectCategory), "OBJECT.DLL", description), 0);
         EXPECT_STREQ(description, "unchanged");
     }
     CurrentDirectory current(host.path());
-    EXPECT_EQ(registry.GetEntryDescription(kEnabledObjectList, "OBJECT.DLL", description), 0);
+    EXPECT_EQ(registry.GetEntryDescription(ListKey(kEnabledObjectCategory), "OBJECT.DLL", description), 0);
     EXPECT_STREQ(description, FIXTURE_OBJECT_DESCRIPTION);
 }
 
@@ -379,9 +389,9 @@ TEST(GetEntryDescription, FailuresLeaveTheDescriptionAlone) {
     PutDword(kObjectOff, "NUMBER.DLL");
     CSnapinRegistry registry;
     CString description("unchanged");
-    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "NOVERSION.DLL", description), noVersionResult);
-    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "FOREIGN.DLL", description), -2);
-    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "NUMBER.DLL", description), -1);
-    EXPECT_EQ(registry.GetEntryDescription(kDisabledObjectList, "MISSING.DLL", description), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "NOVERSION.DLL", description), noVersionResult);
+    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "FOREIGN.DLL", description), -2);
+    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "NUMBER.DLL", description), -1);
+    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "MISSING.DLL", description), ERROR_FILE_NOT_FOUND);
     EXPECT_STREQ(description, "unchanged");
 }

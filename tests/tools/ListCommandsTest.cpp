@@ -118,11 +118,13 @@ TEST_F(SnapinCtl, HostileValuesStayByteForByteThroughEveryCommand) {
 
     const ProcessResult enable = Run("enable move.dll --json");
     EXPECT_EQ(enable.exitCode, 0u) << enable.err;
-    EXPECT_EQ(enable.out, "{\"name\":\"MOVE.DLL\",\"from\":\"disabled-object\",\"to\":\"enabled-object\",\"changed\":true}\n");
+    EXPECT_EQ(enable.out, "{\"name\":\"MOVE.DLL\",\"list\":\"enabled-object\",\"kind\":1,\"from\":\"disabled-object\",\"changed\":true}\n");
     const ProcessResult sync = Run("sync --new disable --json");
     EXPECT_EQ(sync.exitCode, 0u) << sync.err;
-    EXPECT_EQ(sync.out, "{\"name\":\"NEW.DLL\",\"list\":\"disabled-object\",\"data\":\"SNAPINS\\\\NEW.DLL\",\"kind\":1}\n");
-    EXPECT_EQ(Run("sync --new disable").out, "");  // a second sync writes nothing
+    EXPECT_EQ(sync.out, "{\"file\":\"NEW.DLL\",\"name\":\"NEW.DLL\",\"action\":\"offer\",\"kind\":1,\"list\":\"disabled-object\","
+                        "\"reason\":\"object snap-in\",\"description\":\"" + std::string(fixtures::kObjectDescription) +
+                        "\",\"changed\":true}\n");
+    EXPECT_EQ(Run("sync --new disable").out, "nothing to write: SNAPINS\\ holds no new snap-in\n");
     expected[0]["MOVE.DLL"] = SzValue("SNAPINS\\MOVE.DLL");
     expected[1].erase("MOVE.DLL");
     expected[1]["NEW.DLL"] = SzValue("SNAPINS\\NEW.DLL");
@@ -149,11 +151,11 @@ TEST_F(SnapinCtl, MovesFollowTheDialogAndCheckEveryNameFirst) {
     EXPECT_EQ(ReadList(kViewOff).size(), 2u);
     const ProcessResult again = Run("disable FOO.DLL --json");
     EXPECT_EQ(again.exitCode, 0u);
-    EXPECT_EQ(again.out, "{\"name\":\"FOO.DLL\",\"from\":\"disabled-object\",\"to\":\"disabled-object\",\"changed\":false}\n");
+    EXPECT_EQ(again.out, "{\"name\":\"FOO.DLL\",\"list\":\"disabled-object\",\"kind\":1,\"from\":\"disabled-object\",\"changed\":false}\n");
 }
 
 TEST_F(SnapinCtl, PlatformOptionPicksTheFamilyOfLists) {
-    const std::string win95 = std::string(kEnabledObjectList) + " WIN95";
+    const std::string win95 = std::string(ListKey(kEnabledObjectCategory)) + " WIN95";
     PutEntry(win95.c_str(), "W95.DLL", "SNAPINS\\W95.DLL");
     PutEntry(kObjectOn, "NT.DLL", "SNAPINS\\NT.DLL");
     Install(fixtures::kObjectDll, "NEW.DLL");
@@ -197,5 +199,5 @@ TEST_F(SnapinCtl, ScanOffersWhatStartupWrites) {
         for (const auto& value : after[list])
             if (!before[list].count(value.first)) written[value.first] = labels[list];
     EXPECT_EQ(written, offered);
-    EXPECT_EQ(Run("sync --new enable", host.dir().path()).out, "");
+    EXPECT_EQ(Run("sync --new enable", host.dir().path()).out, "nothing to write: SNAPINS\\ holds no new snap-in\n");
 }

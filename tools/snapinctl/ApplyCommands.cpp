@@ -42,12 +42,20 @@ void ReportChange(CommandContext& context, const ListChange& change) {
     Record record;
     record["name"] = AnsiToUtf8(change.value.name);
     record["list"] = ListLabel(change.category);
-    record["kind"] = change.category < 2 ? kSnapinObject : kSnapinView;
+    record["kind"] = kSnapinLists[change.category].kind;
     record["action"] = ActionName(change.action);
     record["changed"] = change.action != ChangeAction::Unchanged;
     if (change.action != ChangeAction::Unchanged || context.out.IsJson())
         context.out.Write(record, ListLabel(change.category) + std::string(" ") + record["name"].get<std::string>() +
                                       ": " + ActionName(change.action));
+}
+
+// The lists as stored; false, with a message, when one cannot be read.
+bool ReadStoredLists(CommandContext& context, ListFamily family, ListDocument& document) {
+    ListCategory failedList = kEnabledObjectCategory;
+    const int result = ReadDocument(context.registry, family, document, failedList);
+    if (result != 0) context.err.Report(std::string("cannot read the ") + ListLabel(failedList) + " list", result);
+    return result == 0;
 }
 
 bool ChangesAnything(const std::vector<ListChange>& plan) {
@@ -59,12 +67,7 @@ bool ChangesAnything(const std::vector<ListChange>& plan) {
 
 int RunExport(CommandContext& context, ListFamily family, const std::string& format, const std::string& file) {
     ListDocument document;
-    int failedList = 0;
-    const int result = ReadDocument(context.registry, family, document, failedList);
-    if (result != 0) {
-        context.err.Report(std::string("cannot read the ") + ListLabel(failedList) + " list", result);
-        return 1;
-    }
+    if (!ReadStoredLists(context, family, document)) return 1;
     const std::string text = format == "reg" ? DocumentRegedit(document) : DocumentJson(document);
     if (file.empty()) {
         context.out.WriteRaw(text);
@@ -79,7 +82,7 @@ int RunExport(CommandContext& context, ListFamily family, const std::string& for
 
 std::vector<ListChange> PlanChanges(const ListDocument& stored, const ListDocument& wanted) {
     std::vector<ListChange> plan;
-    for (int category = 0; category < 4; ++category) {
+    for (const ListCategory category : AllLists()) {
         std::map<std::string, const DocumentValue*> storedByName;
         for (const DocumentValue& value : stored.lists[category]) storedByName[FoldedValueName(value.name)] = &value;
         for (const DocumentValue& value : wanted.lists[category]) {
@@ -105,7 +108,7 @@ int WriteChanges(CommandContext& context, const std::vector<ListChange>& plan) {
     for (const ListChange& change : plan) {
         if (change.action != ChangeAction::Added && change.action != ChangeAction::Changed) continue;
         const int result = context.dryRun ? 0
-                                          : context.registry.WriteListValue(kListsByCategory[change.category],
+                                          : context.registry.WriteListValue(ListKey(change.category),
                                                                             change.value.name, change.value.type,
                                                                             change.value.bytes);
         if (result != 0) {
@@ -125,7 +128,7 @@ int RemoveChanges(CommandContext& context, const std::vector<ListChange>& plan) 
     for (const ListChange& change : plan) {
         if (change.action != ChangeAction::Removed) continue;
         const int result =
-            context.dryRun ? 0 : context.registry.DeleteEntry(kListsByCategory[change.category], change.value.name.c_str());
+            context.dryRun ? 0 : context.registry.DeleteEntry(ListKey(change.category), change.value.name.c_str());
         if (result != 0) {
             context.err.Report("cannot remove \"" + AnsiToUtf8(change.value.name) + "\" from the " +
                                    ListLabel(change.category) + " list",
@@ -157,12 +160,7 @@ int RunApply(CommandContext& context, ListFamily family, const std::string& file
     CSnapinRegistry registry(wanted.family);
     CommandContext applied{registry, context.hostDirectory, context.out, context.err, context.dryRun};
     ListDocument stored;
-    int failedList = 0;
-    const int result = ReadDocument(registry, wanted.family, stored, failedList);
-    if (result != 0) {
-        context.err.Report(std::string("cannot read the ") + ListLabel(failedList) + " list", result);
-        return 1;
-    }
+    if (!ReadStoredLists(applied, wanted.family, stored)) return 1;
     const std::vector<ListChange> plan = PlanChanges(stored, wanted);
     for (const ListChange& change : plan)
         if (change.action == ChangeAction::Unchanged) ReportChange(applied, change);

@@ -14,7 +14,7 @@ int RunExport(CommandContext& context, ListFamily family, const std::string& for
 enum class ChangeAction { Unchanged, Added, Changed, Removed };
 
 struct ListChange {
-    int category = 0;
+    ListCategory category = kEnabledObjectCategory;
     ChangeAction action = ChangeAction::Unchanged;
     DocumentValue value;  // the document's value; the stored one for a removal
 };

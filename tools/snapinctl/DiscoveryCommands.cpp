@@ -23,24 +23,18 @@ std::string ScanReason(const ScannedFile& file) {
     return file.directory ? "directory" : CheckText(file.check, file.verdict);
 }
 
-// The new snap-ins dialog's row text: the description, or the name.
-std::string RowText(const ScannedFile& file) {
-    CString description;
-    const bool described = GetFileDescription(CString("SNAPINS\\") + file.name, description) == 0;
-    return AnsiToUtf8((described ? description : file.name).str());
-}
-
 // `enableNew`: the list an offered snap-in goes to is the enabled one.
-Record ScanRecord(const ScannedFile& file, bool enableNew) {
+Record ScanRecord(CommandContext& context, const ScannedFile& file, bool enableNew) {
     const bool offered = file.action == ScanAction::Offer;
     Record record;
     record["file"] = AnsiToUtf8(file.file.str());
     record["name"] = AnsiToUtf8(file.name.str());
     record["action"] = ActionName(file.action);
     record["kind"] = offered ? Record(file.kind) : Record();
-    record["list"] = offered ? Record(ListLabel(NewSnapinList(file.kind, enableNew))) : Record();
+    record["list"] = offered ? Record(ListLabel(ListOfKind(file.kind, enableNew))) : Record();
     record["reason"] = ScanReason(file);
-    record["description"] = offered ? Record(RowText(file)) : Record();
+    // The new snap-ins dialog's row text.
+    record["description"] = offered ? Record(AnsiToUtf8(RowText(context.registry, nullptr, file.name).str())) : Record();
     return record;
 }
 
@@ -70,7 +64,7 @@ int RunScan(CommandContext& context) {
     std::vector<ScannedFile> files;
     if (!Scan(context, files)) return 1;
     for (const ScannedFile& file : files) {
-        const Record record = ScanRecord(file, true);
+        const Record record = ScanRecord(context, file, true);
         context.out.Write(record, ScanText(record));
     }
     return 0;
@@ -82,11 +76,11 @@ int RunSync(CommandContext& context, bool enableNew) {
     int status = 0;
     bool wrote = false;
     for (const ScannedFile& file : files) {
-        Record record = ScanRecord(file, enableNew);
+        Record record = ScanRecord(context, file, enableNew);
         record["changed"] = false;
         if (file.action == ScanAction::Offer) {
-            const char* list = NewSnapinList(file.kind, enableNew);
-            const int result = context.dryRun ? 0 : context.registry.WriteEntry(list, file.name, false);
+            const ListCategory list = ListOfKind(file.kind, enableNew);
+            const int result = context.dryRun ? 0 : context.registry.WriteEntry(ListKey(list), file.name, false);
             if (result != 0) {
                 context.err.Report("cannot write \"" + AnsiToUtf8(file.name.str()) + "\" to the " + ListLabel(list) +
                                        " list",
@@ -96,7 +90,7 @@ int RunSync(CommandContext& context, bool enableNew) {
             }
             record["changed"] = wrote = true;
             context.out.Write(record, "wrote " + record["name"].get<std::string>() + " to " + ListLabel(list) +
-                                          " (SNAPINS\\" + record["name"].get<std::string>() + ")");
+                                          " (" + AnsiToUtf8(EntryData(file.name).str()) + ")");
         } else if (context.out.IsJson()) {
             context.out.Write(record, std::string());
         }

@@ -12,6 +12,7 @@ std::string CheckReason(const FileReport& report) {
 std::string DescriptionReason(int code) {
     if (code == -1) return "no memory for the version information";
     if (code == -2) return "no U.S. English FileDescription";
+    if (code == kCorruptVersionBlock) return "a corrupt version block";
     return Win32ErrorText(code);
 }
 
@@ -35,7 +36,7 @@ FileReport InspectFile(const std::string& file) {
     report.directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     report.check = InspectSnapinFile(file.c_str(), report.kind, report.verdict);
     CString description;
-    report.descriptionCode = GetFileDescription(file.c_str(), description);
+    report.descriptionCode = ReadFileDescription(file.c_str(), description);
     if (report.descriptionCode == 0) report.description = description.str();
     return report;
 }

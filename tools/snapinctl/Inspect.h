@@ -13,7 +13,7 @@ struct FileReport {
     int check = 0;     // CheckSnapinImage's result
     int32_t kind = 0;  // the kind as CheckSnapinImage left it
     ImageVerdict verdict = ImageVerdict::Snapin;
-    int descriptionCode = 0;  // GetFileDescription's result
+    int descriptionCode = 0;  // ReadFileDescription's result
     std::string description;  // ANSI, meaningful when descriptionCode is 0
 };
 

@@ -3,19 +3,16 @@
 #include "registry/SnapinRegistry.h"
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 namespace snapinctl {
 
 namespace {
-// The order in which the configuration dialog fills its rows.
-const int kFillOrder[] = {0, 2, 1, 3};
 constexpr size_t kLongestName = 255;
 constexpr DWORD kLargestData = 260;
 
-bool IsObjectList(int category) { return category < 2; }
-bool IsEnabledList(int category) { return category % 2 == 0; }
-int OtherList(int category) { return category ^ 1; }
+bool IsObjectList(ListCategory category) { return kSnapinLists[category].kind == kSnapinObject; }
 
 std::string TypeName(DWORD type) {
     static const char* const kNames[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY",
@@ -39,7 +36,7 @@ bool IsRelativePath(const CString& path) {
 }
 
 // Sets state, kind and reason from the file the entry names.
-void JudgeFile(const CString& path, int category, Record& record) {
+void JudgeFile(const CString& path, ListCategory category, Record& record) {
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         const int code = static_cast<int>(GetLastError());
@@ -68,7 +65,7 @@ void JudgeFile(const CString& path, int category, Record& record) {
                                                                                : " in a view list; it belongs in the object lists");
 }
 
-Record ListRecord(CommandContext& context, int category, const ListValue& value) {
+Record ListRecord(CommandContext& context, ListCategory category, const ListValue& value) {
     Record record;
     record["list"] = ListLabel(category);
     record["name"] = AnsiToUtf8(value.name.str());
@@ -86,12 +83,8 @@ Record ListRecord(CommandContext& context, int category, const ListValue& value)
     // The dialog shows the description, or the upper-cased name; a name too
     // long for it gets no row at all.
     record["description"] = nullptr;
-    if (value.name.GetLength() <= static_cast<int>(kLongestName)) {
-        const CString name = UpperCaseName(value.name);
-        CString description;
-        const bool described = context.registry.GetEntryDescription(kListsByCategory[category], name, description) == 0;
-        record["description"] = AnsiToUtf8((described ? description : name).str());
-    }
+    if (value.name.GetLength() <= static_cast<int>(kLongestName))
+        record["description"] = AnsiToUtf8(RowText(context.registry, ListKey(category), UpperCaseName(value.name)).str());
     return record;
 }
 
@@ -103,22 +96,53 @@ std::string ListText(const Record& record) {
     return text;
 }
 
-// The upper-cased value names of each list, by ListCategory.
-std::vector<std::set<std::string>> NamesByList(CSnapinRegistry& registry) {
-    std::vector<std::set<std::string>> lists(4);
-    for (int category = 0; category < 4; ++category) {
+using NamesByList = std::array<std::set<std::string>, kListCount>;
+
+// The upper-cased value names of each list, by ListCategory; false, with a
+// message for each, when a list exists but cannot be read: its names would
+// be missing, and a name in it would read as in no list.
+bool ReadNamesByList(CommandContext& context, NamesByList& lists) {
+    bool read = true;
+    for (const SnapinListFacts& list : kSnapinLists) {
         CStringList names;
-        registry.EnumEntries(kListsByCategory[category], names);
-        for (const CString& name : names) lists[category].insert(name.str());
+        // A missing list holds nothing; an over-long name, which no command
+        // line can name, is passed over and the rest of its list is read.
+        const int result = context.registry.EnumEntries(list.key, names);
+        if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) {
+            context.err.Report(std::string("cannot read the ") + list.label + " list", result);
+            read = false;
+        }
+        for (const CString& name : names) lists[list.category].insert(name.str());
     }
-    return lists;
+    return read;
 }
 
-Record MoveRecord(const CString& name, int from, int to, bool changed) {
+// Moves one entry to the other list of its kind; false, with a message, when
+// the write failed (the entry stays where it was) or the delete after it
+// failed (the entry now stands in both lists).
+bool MoveOne(CommandContext& context, ListCategory source, const CString& name) {
+    if (context.dryRun) return true;
+    const EntryMove move = context.registry.MoveEntry(source, name);
+    const std::string quoted = "\"" + AnsiToUtf8(name.str()) + "\"";
+    const char* target = ListLabel(OtherList(source));
+    if (move.written != 0) {
+        context.err.Report("cannot write " + quoted + " to the " + target + " list", move.written);
+        return false;
+    }
+    if (move.deleted != 0) {
+        context.err.Report("wrote " + quoted + " to the " + target + " list but cannot delete it from the " +
+                               ListLabel(source) + " list; it now stands in both lists",
+                           move.deleted);
+        return false;
+    }
+    return true;
+}
+
+Record MoveRecord(const CString& name, ListCategory from, ListCategory to, bool changed) {
     Record record;
     record["name"] = AnsiToUtf8(name.str());
     record["list"] = ListLabel(to);
-    record["kind"] = IsObjectList(to) ? kSnapinObject : kSnapinView;
+    record["kind"] = kSnapinLists[to].kind;
     record["from"] = ListLabel(from);
     record["changed"] = changed;
     return record;
@@ -137,9 +161,9 @@ std::string MoveText(const Record& record) {
 template <typename Each>
 int ForEachEntry(CommandContext& context, Each each) {
     int status = 0;
-    for (int category : kFillOrder) {
+    for (ListCategory category : ListsInFillOrder()) {
         std::vector<ListValue> values;
-        const int result = context.registry.ReadListValues(kListsByCategory[category], values);
+        const int result = context.registry.ReadListValues(ListKey(category), values);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND) {
             context.err.Report(std::string("cannot read the ") + ListLabel(category) + " list", result);
             status = 1;
@@ -151,7 +175,7 @@ int ForEachEntry(CommandContext& context, Each each) {
 
 int RunList(CommandContext& context, bool check) {
     bool problems = false;
-    const int status = ForEachEntry(context, [&](int, const ListValue&, const Record& record) {
+    const int status = ForEachEntry(context, [&](ListCategory, const ListValue&, const Record& record) {
         problems = problems || record["state"] != "ok";
         context.out.Write(record, ListText(record));
     });
@@ -162,9 +186,9 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
     const std::set<std::string> pruned = states.empty() ? std::set<std::string>{"missing"}
                                                          : std::set<std::string>(states.begin(), states.end());
     bool removed = false;
-    int status = ForEachEntry(context, [&](int category, const ListValue& value, Record record) {
+    int status = ForEachEntry(context, [&](ListCategory category, const ListValue& value, Record record) {
         const bool prune = pruned.count(record["state"].get<std::string>()) > 0;
-        const int result = prune && !context.dryRun ? context.registry.DeleteEntry(kListsByCategory[category], value.name) : 0;
+        const int result = prune && !context.dryRun ? context.registry.DeleteEntry(ListKey(category), value.name) : 0;
         if (result != 0) {
             context.err.Report("cannot remove \"" + AnsiToUtf8(value.name.str()) + "\" from the " +
                                    ListLabel(category) + " list",
@@ -186,14 +210,15 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
 }
 
 int RunMove(CommandContext& context, bool enable, const std::vector<std::string>& names) {
-    const std::vector<std::set<std::string>> lists = NamesByList(context.registry);
-    const auto holds = [&](int category, const CString& name) { return lists[category].count(name.str()) > 0; };
+    NamesByList lists;
+    if (!ReadNamesByList(context, lists)) return 1;
+    const auto holds = [&](ListCategory category, const CString& name) { return lists[category].count(name.str()) > 0; };
     std::vector<CString> wanted;
     bool unknown = false;
     for (const std::string& given : names) {
         const CString name = UpperCaseName(given.c_str());
         bool listed = false;
-        for (int category = 0; category < 4; ++category) listed = listed || holds(category, name);
+        for (const SnapinListFacts& list : kSnapinLists) listed = listed || holds(list.category, name);
         if (!listed) {
             context.err.Report("\"" + AnsiToUtf8(given) + "\" is in no list");
             unknown = true;
@@ -205,29 +230,23 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
     int status = 0;
     for (const CString& name : wanted) {
         bool moved = false, failed = false;
-        int target = -1;
-        for (int source = 0; source < 4; ++source) {
-            if (IsEnabledList(source) == enable) {
-                if (holds(source, name)) target = source;
+        const SnapinListFacts* target = nullptr;
+        for (const SnapinListFacts& source : kSnapinLists) {
+            if (!holds(source.category, name)) continue;
+            if (source.enabled == enable) {
+                target = &source;
                 continue;
             }
-            if (!holds(source, name)) continue;
-            const int result = context.dryRun ? 0
-                                              : context.registry.MoveEntry(kListsByCategory[source],
-                                                                           kListsByCategory[OtherList(source)], name);
-            if (result != 0) {
-                context.err.Report("cannot write \"" + AnsiToUtf8(name.str()) + "\" to the " +
-                                       ListLabel(OtherList(source)) + " list",
-                                   result);
+            if (!MoveOne(context, source.category, name)) {
                 status = failed = 1;
                 continue;
             }
             moved = true;
-            const Record record = MoveRecord(name, source, OtherList(source), true);
+            const Record record = MoveRecord(name, source.category, OtherList(source.category), true);
             context.out.Write(record, MoveText(record));
         }
-        if (!moved && !failed && target >= 0) {
-            const Record record = MoveRecord(name, target, target, false);
+        if (!moved && !failed && target) {
+            const Record record = MoveRecord(name, target->category, target->category, false);
             context.out.Write(record, MoveText(record));
         }
     }

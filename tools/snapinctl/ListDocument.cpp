@@ -143,7 +143,7 @@ bool ParseLists(const Record& lists, ListDocument& document, std::string& proble
         problem = "\"lists\" needs exactly the four lists";
         return false;
     }
-    for (int category = 0; category < 4; ++category) {
+    for (const ListCategory category : AllLists()) {
         const char* label = ListLabel(category);
         if (!lists.contains(label) || !lists[label].is_array()) {
             problem = std::string("\"lists\" has no array \"") + label + "\"";
@@ -159,6 +159,12 @@ bool ParseLists(const Record& lists, ListDocument& document, std::string& proble
     return true;
 }
 }  // namespace
+
+std::array<ListCategory, kListCount> AllLists() {
+    std::array<ListCategory, kListCount> lists{};
+    for (const SnapinListFacts& list : kSnapinLists) lists[list.category] = list.category;
+    return lists;
+}
 
 ListFamily ResolvedFamily(ListFamily family) {
     if (family != ListFamily::Running) return family;
@@ -179,11 +185,11 @@ std::string FoldedValueName(const std::string& name) {
     return folded;
 }
 
-int ReadDocument(CSnapinRegistry& registry, ListFamily family, ListDocument& document, int& failedList) {
+int ReadDocument(CSnapinRegistry& registry, ListFamily family, ListDocument& document, ListCategory& failedList) {
     document.family = ResolvedFamily(family);
-    for (int category = 0; category < 4; ++category) {
+    for (const ListCategory category : AllLists()) {
         std::vector<ListValue> values;
-        const int result = registry.ReadListValues(kListsByCategory[category], values);
+        const int result = registry.ReadListValues(ListKey(category), values);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND) {
             failedList = category;
             return result;
@@ -199,7 +205,7 @@ std::string DocumentJson(const ListDocument& document) {
     Record root;
     root["family"] = FamilyName(document.family);
     Record& lists = root["lists"] = Record::object();
-    for (int category = 0; category < 4; ++category) {
+    for (const ListCategory category : AllLists()) {
         Record& list = lists[ListLabel(category)] = Record::array();
         for (const DocumentValue& value : document.lists[category]) list.push_back(ValueJson(value));
     }
@@ -210,8 +216,8 @@ std::string DocumentRegedit(const ListDocument& document) {
     const char* suffix = ListKeySuffix(document.family == ListFamily::WindowsNT ? VER_PLATFORM_WIN32_NT
                                                                                  : VER_PLATFORM_WIN32_WINDOWS);
     std::string text = "REGEDIT4\r\n";
-    for (int category = 0; category < 4; ++category) {
-        text += std::string("\r\n[HKEY_CURRENT_USER\\") + kListsByCategory[category] + suffix + "]\r\n";
+    for (const ListCategory category : AllLists()) {
+        text += std::string("\r\n[HKEY_CURRENT_USER\\") + ListKey(category) + suffix + "]\r\n";
         for (const DocumentValue& value : document.lists[category]) text += RegeditValue(value) + "\r\n";
     }
     return text + "\r\n";

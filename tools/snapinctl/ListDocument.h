@@ -5,6 +5,7 @@
 #include "registry/SnapinRegistry.h"
 #include "tools/snapinctl/Output.h"
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -18,8 +19,11 @@ struct DocumentValue {
 
 struct ListDocument {
     ListFamily family = ListFamily::WindowsNT;  // never Running
-    std::vector<DocumentValue> lists[4];        // by ListCategory, sorted by name
+    std::vector<DocumentValue> lists[kListCount];  // by ListCategory, sorted by name
 };
+
+// The four categories in kSnapinLists order.
+std::array<ListCategory, kListCount> AllLists();
 
 // The family a store of `family` addresses on this machine, decided now.
 ListFamily ResolvedFamily(ListFamily family);
@@ -32,7 +36,7 @@ std::string FoldedValueName(const std::string& name);
 
 // Reads the four lists; a list whose key is missing is empty. 0 or a Win32
 // code with the category of the list that failed.
-int ReadDocument(CSnapinRegistry& registry, ListFamily family, ListDocument& document, int& failedList);
+int ReadDocument(CSnapinRegistry& registry, ListFamily family, ListDocument& document, ListCategory& failedList);
 
 std::string DocumentJson(const ListDocument& document);
 // A REGEDIT4 file (ANSI, CR LF) with the four keys under HKEY_CURRENT_USER.

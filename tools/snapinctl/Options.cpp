@@ -59,7 +59,7 @@ void AddListCommands(CLI::App& app, Options& options) {
 }
 
 void AddDiscoveryCommands(CLI::App& app, Options& options, std::string& newState) {
-    app.add_subcommand("scan", "what start-up discovery would do with SNAPINS\\*.DLL; changes nothing")
+    app.add_subcommand("scan", "what start-up discovery would do with each DLL of the snap-ins directory; changes nothing")
         ->callback([&options] { options.command = Command::Scan; });
     CLI::App* sync = app.add_subcommand("sync", "writes the new snap-ins as a start-up does, without its dialog");
     sync->add_option("--new", newState, "enable: every new snap-in left checked; disable: every one cleared")

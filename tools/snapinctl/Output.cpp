@@ -1,16 +1,10 @@
 #include "tools/snapinctl/Output.h"
 
-#include "registry/SnapinRegistry.h"
-
 #include <windows.h>
 
 #include <cstring>
 
 namespace snapinctl {
-
-namespace {
-const char* const kListLabels[] = {"enabled-object", "disabled-object", "enabled-view", "disabled-view"};
-}
 
 std::string AnsiToUtf8(const std::string& ansi) {
     if (ansi.empty()) return std::string();
@@ -71,14 +65,6 @@ std::string KindText(int32_t kind) {
 
 std::string CheckText(int check, ImageVerdict verdict) {
     return check == -1 ? DescribeVerdict(verdict) : Win32ErrorText(check);
-}
-
-const char* ListLabel(int category) { return category >= 0 && category < 4 ? kListLabels[category] : "?"; }
-
-const char* ListLabel(const char* list) {
-    for (int category = 0; category < 4; ++category)
-        if (kListsByCategory[category] == list) return kListLabels[category];
-    return "?";
 }
 
 void COutput::Write(const Record& record, const std::string& text) {

@@ -2,6 +2,7 @@
 // snapinctl's output: one record per line, as JSON or as readable text, and
 // the texts both share.
 #include "files/SnapinFiles.h"
+#include "registry/SnapinLists.h"
 
 #include <nlohmann/json.hpp>
 
@@ -27,9 +28,6 @@ std::string Win32ErrorText(int code);
 std::string KindText(int32_t kind);
 // Why a file is not a snap-in: the image verdict for -1, else the platform's code.
 std::string CheckText(int check, ImageVerdict verdict);
-// The name of a list by its ListCategory: enabled-object, disabled-object, ...
-const char* ListLabel(int category);
-const char* ListLabel(const char* list);
 
 // Writes records to a stream, each as one JSON line or as its text line.
 class COutput {

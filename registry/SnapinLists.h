@@ -1,0 +1,48 @@
+#pragma once
+// The four snap-in lists: everything the code knows about which list is
+// which. Each list has one row here; no other code spells a list's key
+// text, its label or its place in the configuration dialog.
+#include "framework/String.h"
+
+#include <array>
+#include <cstdint>
+
+// A list by its index in kSnapinLists. The configuration dialog keeps it in
+// the first field of its rows' records.
+enum ListCategory : int32_t {
+    kEnabledObjectCategory = 0,
+    kDisabledObjectCategory = 1,
+    kEnabledViewCategory = 2,
+    kDisabledViewCategory = 3,
+};
+
+constexpr int kListCount = 4;
+
+struct SnapinListFacts {
+    ListCategory category;
+    const char* key;    // key text below HKEY_CURRENT_USER, without the platform suffix
+    int32_t kind;       // the SnapinKind of its entries: kSnapinObject or kSnapinView
+    bool enabled;       // whether the host loads its entries
+    const char* label;  // its name in snapinctl's output: enabled-object, ...
+    int fillPosition;   // 0 to 3: when the configuration dialog reads it
+};
+
+// Indexed by ListCategory; also the order start-up reads the lists in.
+extern const SnapinListFacts kSnapinLists[kListCount];
+
+// The four categories in the order the configuration dialog fills its rows.
+std::array<ListCategory, kListCount> ListsInFillOrder();
+
+bool IsListCategory(int32_t value);
+const char* ListKey(ListCategory category);
+const char* ListLabel(ListCategory category);
+// The other list of the same kind: enabled <-> disabled.
+ListCategory OtherList(ListCategory category);
+// The list of a kind that is enabled or not. Object snap-ins go to the object
+// lists; every other kind, also a snap-in without import section, to the
+// view lists.
+ListCategory ListOfKind(int32_t kind, bool enabled);
+
+// An entry's data for a file name: its path relative to the host directory,
+// "SNAPINS\" + fileName. The same text below the host directory names the file.
+CString EntryData(const char* fileName);
