@@ -2,48 +2,10 @@
 // scratch keys of the real registry and a host directory of fixture files.
 #include "registry/SnapinRegistry.h"
 #include "tests/fixtures/Fixtures.h"
-#include "tests/hostile/RawLists.h"
 #include "tests/support/ProbeHost.h"
-#include "tests/support/SnapinLists.h"
-#include "tests/tools/SnapinCtlRun.h"
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
+#include "tests/tools/SnapinCtlFixture.h"
 
 #include <map>
-
-namespace {
-using Json = nlohmann::json;
-const char* const kLists[] = {kObjectOn, kObjectOff, kViewOn, kViewOff};
-
-std::vector<Json> JsonLines(const ProcessResult& result) {
-    std::vector<Json> records;
-    for (const std::string& line : Lines(result.out)) records.push_back(Json::parse(line));
-    return records;
-}
-
-std::string WithoutSlash(const std::string& path) { return path.substr(0, path.size() - 1); }
-
-class SnapinCtl : public ::testing::Test {
-protected:
-    ProcessResult Run(const std::string& arguments, const std::string& host = "") {
-        return RunSnapinctl(work, arguments + " --hkcu \"" + hkcu.path() + "\" --host \"" +
-                                      WithoutSlash(host.empty() ? dir.path() : host) + "\"");
-    }
-    void Install(const char* fixture, const std::string& name) {
-        CreateDirectoryA((dir / "SNAPINS").c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((ExecutableDirectory() + fixture).c_str(), (dir / "SNAPINS\\" + name).c_str(), FALSE));
-    }
-    std::vector<RawList> Snapshot() const {
-        std::vector<RawList> lists;
-        for (const char* list : kLists) lists.push_back(ReadRawList(list));
-        return lists;
-    }
-
-    ScratchHkcu hkcu;
-    TempDir dir, work;
-};
-}  // namespace
 
 TEST_F(SnapinCtl, ListGivesEveryEntryItsStateInDialogOrder) {
     Install(fixtures::kObjectDll, "OBJ.DLL");
