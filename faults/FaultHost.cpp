@@ -9,8 +9,8 @@
 //
 // After every run it checks the lists against the scenario, and the handle
 // and heap figures against those from before the run.
-#include "faults/FaultInjector.h"
-#include "faults/FaultScenarios.h"
+#include "tests/faults/FaultInjector.h"
+#include "tests/faults/FaultScenarios.h"
 #include "tests/support/CurrentUser.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/ProcessFigures.h"

@@ -1,4 +1,4 @@
-#include "faults/FaultInjector.h"
+#include "tests/faults/FaultInjector.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "faults/FaultScenarios.h"
+#include "tests/faults/FaultScenarios.h"
 
 #include "tests/fixtures/Fixtures.h"
 #include "tests/support/SnapinLists.h"

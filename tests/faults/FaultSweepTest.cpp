@@ -2,7 +2,7 @@
 // of every shimmed function; then each call k = 1 ... N of each function
 // fails in one run of its own. Every run must leave the host alive, the
 // lists intact and the handle and heap figures where they were.
-#include "faults/FaultScenarios.h"
+#include "tests/faults/FaultScenarios.h"
 #include "tests/support/ProbeHost.h"
 
 #include <gtest/gtest.h>

@@ -125,6 +125,16 @@ TEST_F(VersionResources, LyingLengthFieldsGiveACodeOrTheTrueDescription) {
     }
 }
 
+TEST_F(VersionResources, CorruptBlockIsToldApartOnlyWhereAsked) {
+    const std::string path = dir / "DAMAGED.DLL";
+    ASSERT_TRUE(WriteBytes(path, image.WithWord(image.Root(), 0)));
+    CString description;
+    EXPECT_EQ(ReadFileDescription(path.c_str(), description), kCorruptVersionBlock);
+    EXPECT_EQ(GetFileDescription(path.c_str(), description), -2) << "the module's own result stays";
+    const std::string foreign = ExecutableDirectory() + fixtures::kForeignVersionDll;
+    EXPECT_EQ(ReadFileDescription(foreign.c_str(), description), -2);
+}
+
 TEST_F(VersionResources, EveryLengthWordOfTheResourceCorrupted) {
     // Each 16-bit word of the version resource set to 0 and to 0xFFFF in
     // turn, except the characters of the description itself.

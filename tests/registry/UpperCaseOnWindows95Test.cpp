@@ -2,7 +2,7 @@
 // ERROR_CALL_NOT_IMPLEMENTED. Run with a Shift-JIS active code page
 // (LC_ALL=ja_JP.UTF-8 under Wine), with this program's own LCMapStringW
 // failing the way the stub does.
-#include "faults/FaultInjector.h"
+#include "tests/faults/FaultInjector.h"
 #include "registry/SnapinRegistry.h"
 
 #include <gtest/gtest.h>

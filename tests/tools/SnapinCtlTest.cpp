@@ -1,7 +1,9 @@
 // snapinctl: code-page conversion, command-line parsing and inspect's
 // records called directly, and snapinctl.exe run as a process with its
 // output redirected to files.
+#include "tests/faults/FaultInjector.h"
 #include "tests/fixtures/Fixtures.h"
+#include "tests/support/SnapinLists.h"
 #include "tests/tools/SnapinCtlRun.h"
 #include "tools/snapinctl/Inspect.h"
 #include "tools/snapinctl/Options.h"
@@ -38,6 +40,19 @@ FileReport Report(const std::string& file, int check, int32_t kind, ImageVerdict
     report.descriptionCode = descriptionCode;
     report.description = description;
     return report;
+}
+
+// snapinctl::Run in this process, its streams written to files in `dir`.
+int RunInProcess(const TempDir& dir, std::vector<const char*> arguments, std::string& out, std::string& err) {
+    arguments.insert(arguments.begin(), "snapinctl");
+    FILE* outFile = std::fopen((dir / "out.txt").c_str(), "wb");
+    FILE* errFile = std::fopen((dir / "err.txt").c_str(), "wb");
+    const int code = snapinctl::Run(static_cast<int>(arguments.size()), arguments.data(), outFile, errFile);
+    std::fclose(outFile);
+    std::fclose(errFile);
+    out = ReadFile(dir / "out.txt");
+    err = ReadFile(dir / "err.txt");
+    return code;
 }
 
 }  // namespace
@@ -122,6 +137,8 @@ TEST(InspectText, Examples) {
               "b.dll: snap-in without import section; no description (no U.S. English FileDescription)");
     EXPECT_EQ(InspectText(Report("c.exe", -1, 0, ImageVerdict::NotLibrary, 0, "Program")),
               "c.exe: not a snap-in (not a library (IMAGE_FILE_DLL not set)); description \"Program\"");
+    EXPECT_EQ(InspectText(Report("e.dll", 0, 1, ImageVerdict::Snapin, kCorruptVersionBlock, "")),
+              "e.dll: object snap-in; no description (a corrupt version block)");
     const std::string missing = InspectText(Report("d.dll", 2, 0, ImageVerdict::Snapin, 2, ""));
     EXPECT_EQ(missing.find("d.dll: not inspected (error 2"), 0u) << missing;
     EXPECT_NE(missing.find("; no description (error 2"), std::string::npos) << missing;
@@ -143,30 +160,83 @@ TEST(InspectFile, FixturesAsTheModuleSeesThem) {
 
 TEST(Run, ExitCodesAndStreams) {
     TempDir dir;
-    const std::string outPath = dir / "out.txt";
-    const std::string errPath = dir / "err.txt";
-    const auto run = [&](std::vector<const char*> arguments) {
-        arguments.insert(arguments.begin(), "snapinctl");
-        FILE* out = std::fopen(outPath.c_str(), "wb");
-        FILE* err = std::fopen(errPath.c_str(), "wb");
-        const int code = snapinctl::Run(static_cast<int>(arguments.size()), arguments.data(), out, err);
-        std::fclose(out);
-        std::fclose(err);
-        return code;
-    };
-    EXPECT_EQ(run({}), 2);
-    EXPECT_EQ(ReadFile(outPath), "");
-    EXPECT_EQ(ReadFile(errPath).find("snapinctl: "), 0u);
+    std::string out, err;
+    EXPECT_EQ(RunInProcess(dir, {}, out, err), 2);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err.find("snapinctl: "), 0u);
 
     const std::string missing = dir / "MISSING.DLL";
     const std::string object = ExecutableDirectory() + fixtures::kObjectDll;
-    EXPECT_EQ(run({"inspect", "--json", object.c_str(), missing.c_str()}), 0);
-    const std::vector<std::string> lines = Lines(ReadFile(outPath));
+    EXPECT_EQ(RunInProcess(dir, {"inspect", "--json", object.c_str(), missing.c_str()}, out, err), 0);
+    const std::vector<std::string> lines = Lines(out);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].find("{\"file\":"), 0u);
     EXPECT_NE(lines[0].find("\"check\":0,\"kind\":1,\"state\":\"ok\",\"reason\":\"object snap-in\""), std::string::npos);
     EXPECT_NE(lines[1].find("\"check\":2,\"kind\":null,\"state\":\"missing\""), std::string::npos);
-    EXPECT_EQ(ReadFile(errPath), "");
+    EXPECT_EQ(err, "");
+}
+
+// enable and disable in this process (its HKEY_CURRENT_USER a scratch key),
+// with one registry call failing as the platform fails it.
+class MoveWithAFailingCall : public ::testing::Test {
+protected:
+    // Once per process: a second install would take the shims for the real calls.
+    static void SetUpTestSuite() {
+        std::vector<std::string> notImported;
+        installed = faults::Install(GetModuleHandleA(nullptr), notImported, installError);
+    }
+    void SetUp() override {
+        ASSERT_TRUE(installed) << installError;
+        PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
+    }
+    // The exit status of `disable A.DLL` with the first call of `call` failing.
+    int DisableFailing(const char* call) {
+        faults::Begin(faults::FindCall(call), 1);
+        const int code = RunInProcess(dir, {"disable", "A.DLL", "--host", dir.path().c_str()}, out, err);
+        EXPECT_TRUE(faults::End()) << call << " was not called";
+        return code;
+    }
+
+    static bool installed;
+    static std::string installError;
+    ScratchHkcu hkcu;
+    TempDir dir;
+    std::string out, err;
+};
+
+bool MoveWithAFailingCall::installed = false;
+std::string MoveWithAFailingCall::installError;
+
+TEST_F(MoveWithAFailingCall, DeleteFailingAfterTheWriteLeavesBothEntriesAndFails) {
+    EXPECT_EQ(DisableFailing("RegDeleteValueA"), 1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "snapinctl: \"A.DLL\" now stands in both lists: wrote it to the disabled-object list but "
+                   "cannot delete it from the enabled-object list: error 5: Access denied\n");
+    EXPECT_EQ(ReadList(kObjectOn).count("A.DLL"), 1u);
+    EXPECT_EQ(ReadList(kObjectOff).count("A.DLL"), 1u);
+}
+
+// apply, too, writes before it deletes, and deletes nothing once a write failed.
+TEST_F(MoveWithAFailingCall, ApplyWithAFailedWriteRemovesNothing) {
+    ASSERT_TRUE(WriteBytes(dir / "lists.json", "{\"family\":\"nt\",\"lists\":{\"enabled-object\":[{\"name\":"
+                                               "\"NEW.DLL\",\"type\":1,\"text\":\"SNAPINS\\\\NEW.DLL\"}],"
+                                               "\"disabled-object\":[],\"enabled-view\":[],\"disabled-view\":[]}}"));
+    const std::string document = dir / "lists.json";
+    faults::Begin(faults::FindCall("RegSetValueExA"), 1);
+    EXPECT_EQ(RunInProcess(dir, {"apply", document.c_str()}, out, err), 1);
+    EXPECT_TRUE(faults::End());
+    EXPECT_NE(err.find("removed nothing"), std::string::npos) << err;
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"A.DLL", "SNAPINS\\A.DLL"}}));
+    EXPECT_EQ(RunInProcess(dir, {"apply", document.c_str()}, out, err), 0) << err;
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"NEW.DLL", "SNAPINS\\NEW.DLL"}}));
+}
+
+TEST_F(MoveWithAFailingCall, UnreadableListIsReportedAndNothingMoves) {
+    EXPECT_EQ(DisableFailing("RegEnumValueA"), 1);
+    EXPECT_EQ(err.find("snapinctl: cannot read the enabled-object list: error 8"), 0u) << err;
+    EXPECT_EQ(err.find("in no list"), std::string::npos) << err;
+    EXPECT_EQ(ReadList(kObjectOn).count("A.DLL"), 1u);
+    EXPECT_TRUE(ReadList(kObjectOff).empty());
 }
 
 TEST(Program, BadCommandLineExitsWith2AndHelpGoesToStdout) {

@@ -130,8 +130,8 @@ bool MoveOne(CommandContext& context, ListCategory source, const CString& name) 
         return false;
     }
     if (move.deleted != 0) {
-        context.err.Report("wrote " + quoted + " to the " + target + " list but cannot delete it from the " +
-                               ListLabel(source) + " list; it now stands in both lists",
+        context.err.Report(quoted + " now stands in both lists: wrote it to the " + std::string(target) +
+                               " list but cannot delete it from the " + ListLabel(source) + " list",
                            move.deleted);
         return false;
     }
