@@ -115,7 +115,7 @@ void DialogAnswerer::Visit(HWND dialog) {
     const std::string caption = WindowText(dialog);
     const auto pending = m_pending.find(dialog);
     if (pending != m_pending.end()) {
-        if (GetTickCount() - pending->second.pausedAt >= m_holdMs) Continue(dialog, caption);
+        if (GetTickCount() - pending->second.pausedAt >= pending->second.waitMs) Continue(dialog, caption);
         return;
     }
     if (GetPropA(dialog, kAnsweredProperty)) {
@@ -132,7 +132,11 @@ void DialogAnswerer::Visit(HWND dialog) {
     Continue(dialog, caption);
 }
 
-// Performs the dialog's remaining actions up to the next pause, which lasts the hold time.
+// Performs the dialog's remaining actions up to the next pause, which lasts
+// the hold time, or up to the next toggle. A toggle's key presses are posted:
+// the next toggle, selecting its own row at once, would otherwise take them.
+// They are dispatched before the timer's next tick, which comes only when the
+// queue holds no posted message.
 void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
     MarkTime(dialog, kAnsweredProperty);
     Pending& pending = m_pending[dialog];
@@ -140,8 +144,10 @@ void DialogAnswerer::Continue(HWND dialog, const std::string& caption) {
         const std::string action = pending.actions.front();
         pending.actions.pop_front();
         Perform(dialog, caption, action);
-        if (action == "pause") {
+        const bool toggle = action.compare(0, std::strlen("toggle:"), "toggle:") == 0;
+        if (action == "pause" || (toggle && !pending.actions.empty())) {
             pending.pausedAt = GetTickCount();
+            pending.waitMs = toggle ? 0 : m_holdMs;
             return;
         }
     }

@@ -21,10 +21,12 @@ public:
 private:
     static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
     static BOOL CALLBACK VisitWindow(HWND window, LPARAM self);
-    // The actions of an answer not yet performed: those after a pause.
+    // The actions of an answer not yet performed: those after a pause, which
+    // waits the hold time, or after a toggle, which waits for the next tick.
     struct Pending {
         std::deque<std::string> actions;
         DWORD pausedAt = 0;
+        DWORD waitMs = 0;
     };
     void ForgetClosedDialogs();
     void Visit(HWND dialog);

@@ -23,7 +23,7 @@ struct SnapinListFacts {
     const char* key;    // key text below HKEY_CURRENT_USER, without the platform suffix
     int32_t kind;       // the SnapinKind of its entries: kSnapinObject or kSnapinView
     bool enabled;       // whether the host loads its entries
-    const char* label;  // its name in snapinctl's output: enabled-object, ...
+    const char* label;  // its name in snapinctl's output
     int fillPosition;   // 0 to 3: when the configuration dialog reads it
 };
 
@@ -44,5 +44,6 @@ ListCategory OtherList(ListCategory category);
 ListCategory ListOfKind(int32_t kind, bool enabled);
 
 // An entry's data for a file name: its path relative to the host directory,
-// "SNAPINS\" + fileName. The same text below the host directory names the file.
+// in the snap-ins directory. The same text after the host directory names
+// the file.
 CString EntryData(const char* fileName);

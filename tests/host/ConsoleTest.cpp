@@ -173,16 +173,21 @@ TEST_F(ConsoleTest, NewSnapinsDialogWithoutAnAnswerIsEscapedAndTheConsoleGoesOn)
     PositionOf(log, "menu item \"Snap-in Configuration\" of PLUGWARD.DLL added");
 }
 
-TEST_F(ConsoleTest, NewSnapinClearedOnFirstStartIsDisabledAndNotLoaded) {
+TEST_F(ConsoleTest, NewSnapinsClearedOnFirstStartAreDisabledAndNotLoaded) {
     InstallPlugward();
     Install(fixtures::kObjectDll, "SNAPINS\\OBJSNAP.DLL");
+    Install(fixtures::kViewDll, "SNAPINS\\VIEWSNAP.DLL");
 
-    RunConsole(std::string("--answer \"") + kNewSnapins + "=toggle:" + fixtures::kObjectDescription + ",enter\"");
+    // Two toggles without a pause between them: each acts on its own row.
+    RunConsole(std::string("--answer \"") + kNewSnapins + "=toggle:" + fixtures::kObjectDescription +
+               ",toggle:" + fixtures::kViewDescription + ",enter\"");
     EXPECT_EQ(ReadList(kObjectOff).at("OBJSNAP.DLL"), "SNAPINS\\OBJSNAP.DLL");
+    EXPECT_EQ(ReadList(kViewOff).at("VIEWSNAP.DLL"), "SNAPINS\\VIEWSNAP.DLL");
     EXPECT_EQ(ReadList(kObjectOn).count("OBJSNAP.DLL"), 0u);
 
     const std::string second = RunConsole("");
     EXPECT_EQ(second.find("OBJSNAP.DLL"), std::string::npos) << second;
+    EXPECT_EQ(second.find("VIEWSNAP.DLL"), std::string::npos) << second;
     PositionOf(second, "started 1 snap-in(s)");
 }
 

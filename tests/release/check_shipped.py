@@ -2,6 +2,8 @@
 """Checks that the shipped binaries load on Windows 95 and NT 4.0 onwards.
 
 check_shipped.py OBJDUMP IMPORT_LIST BINARY...
+check_shipped.py --draft OBJDUMP IMPORT_LIST BINARY...
+
 
 - every static import is in the reviewed list, and the list names none that
   no binary imports;
@@ -11,6 +13,11 @@ check_shipped.py OBJDUMP IMPORT_LIST BINARY...
   DLL names the GUI subsystem;
 - no code reads the thread's implicit TLS array (fs:[0x2C]), which a DLL
   loaded with LoadLibrary before Windows Vista does not get.
+
+--draft prints the list as the binaries' import tables give it instead: the
+reviewed lines of what is still imported, the run-time entries, and "?" in
+the three review columns of every new import, which the check refuses until
+someone has looked the function up.
 """
 import re
 import subprocess
@@ -84,11 +91,27 @@ def check_binary(tool, path, reviewed, problems):
     return imports
 
 
+def print_draft(tool, list_path, binaries, reviewed):
+    imported = set()
+    for path in binaries:
+        imported |= imports_of(objdump(tool, "-p", path))
+    kept = {key for key, (_, _, source) in reviewed.items() if source == "runtime"}
+    with open(list_path, encoding="utf-8") as f:
+        print("".join(line for line in f if line.startswith("#")), end="")
+    for key in sorted(imported | kept, key=lambda key: (key[0], key[1].lower())):
+        print("\t".join((*key, *reviewed.get(key, ("?", "?", "?")))))
+    return 0
+
+
 def main():
-    if len(sys.argv) < 4:
+    draft = sys.argv[1:2] == ["--draft"]
+    args = sys.argv[2:] if draft else sys.argv[1:]
+    if len(args) < 3:
         sys.exit(__doc__)
-    tool, list_path, binaries = sys.argv[1], sys.argv[2], sys.argv[3:]
+    tool, list_path, binaries = args[0], args[1], args[2:]
     reviewed = read_list(list_path)
+    if draft:
+        return print_draft(tool, list_path, binaries, reviewed)
     problems, imported = [], set()
     for path in binaries:
         imported |= check_binary(tool, path, reviewed, problems)
