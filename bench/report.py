@@ -88,7 +88,8 @@ def verdicts(output, snapinctl):
     for line in output.splitlines():
         row = json.loads(line)
         text = row["description"] if not snapinctl or row["descriptionCode"] == 0 else None
-        rows.append((row["file"], row["check"], row["kind"], text))
+        # snapinctl gives a kind only to a snap-in.
+        rows.append((row["file"], row["check"], row["kind"] if row["check"] == 0 else None, text))
     return rows
 
 

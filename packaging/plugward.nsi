@@ -1,10 +1,13 @@
 ; Installer of PLUGWARD.DLL for the Velmark Administrator console.
-;   makensis -DVERSION=1.0.0.1 -DSHIP_DIR=dir -DOUTFILE=setup.exe plugward.nsi
-; Copies PLUGWARD.DLL into the console's directory (the directory page, or
-; /D= when run silently with /S) and registers it for the current user the
-; way the console's own installer does. A module that is listed already,
-; enabled or disabled, keeps its entry. PLUGWARD-uninstall.exe, written beside
-; the module, removes the module and its entries and nothing else.
+;   makensis -DVERSION=1.0.0.1 -DSHIP_DIR=dir -DREADME=README.TXT -DOUTFILE=setup.exe plugward.nsi
+; Copies PLUGWARD.DLL, snapinctl.exe and README.TXT into the console's
+; directory (the directory page, or /D= when run silently with /S) and
+; registers the module for the current user the way the console's own
+; installer does. A module that is listed already, enabled or disabled, keeps
+; its entry. When the registration fails, the files it copied are taken back
+; (a file it replaced is put back as it was) and the lists stay as they were.
+; PLUGWARD-uninstall.exe, written beside the module, removes the three files,
+; the module's entries and nothing else.
 ; Plain ANSI installer with the classic pages and no plug-ins, so that it
 ; runs on Windows 95 and NT 4.0.
 
@@ -18,6 +21,8 @@ RequestExecutionLevel user
 !include WinVer.nsh
 
 !define MODULE "PLUGWARD.DLL"
+!define TOOL "snapinctl.exe"
+!define NOTES "README.TXT"
 !define UNINSTALLER "PLUGWARD-uninstall.exe"
 !define LISTS "Software\Velmark\Parameters\Velmark Administrator"
 !define OBJECT_ON "${LISTS}\Snapin Object DLLs"
@@ -30,7 +35,7 @@ OutFile "${OUTFILE}"
 InstallDir ""
 ShowInstDetails show
 ShowUninstDetails show
-DirText "Choose the directory of the Velmark Administrator console. PLUGWARD.DLL is copied there and registered for the current user." "Console directory"
+DirText "Choose the directory of the Velmark Administrator console. PLUGWARD.DLL and snapinctl.exe are copied there and the module is registered for the current user.$\r$\nInstall stays disabled until the directory exists: the console must be installed first." "Console directory"
 
 VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
@@ -67,6 +72,42 @@ Function .onVerifyInstDir
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
     Abort
   ${EndIf}
+FunctionEnd
+
+; A running console holds the module, and a running snapinctl.exe itself:
+; say so instead of failing half-way.
+!macro FailIfInUse name
+  ${If} ${FileExists} "$INSTDIR\${name}"
+    ClearErrors
+    FileOpen $0 "$INSTDIR\${name}" a
+    ${If} ${Errors}
+      !insertmacro Fail "$INSTDIR\${name} is in use. Close the console and snapinctl, and run the installer again."
+    ${EndIf}
+    FileClose $0
+  ${EndIf}
+!macroend
+
+; Keeps a copy of a file the install is about to replace, so that a failed
+; registration can put it back.
+!macro KeepOld name
+  ${If} ${FileExists} "$INSTDIR\${name}"
+    CopyFiles /SILENT "$INSTDIR\${name}" "$PLUGINSDIR\kept\${name}"
+  ${EndIf}
+!macroend
+
+; Takes back a file the install wrote: the kept copy when there was one.
+!macro PutBack name
+  Delete "$INSTDIR\${name}"
+  ${If} ${FileExists} "$PLUGINSDIR\kept\${name}"
+    CopyFiles /SILENT "$PLUGINSDIR\kept\${name}" "$INSTDIR\${name}"
+  ${EndIf}
+!macroend
+
+Function UndoCopy
+  !insertmacro PutBack "${MODULE}"
+  !insertmacro PutBack "${TOOL}"
+  !insertmacro PutBack "${NOTES}"
+  !insertmacro PutBack "${UNINSTALLER}"
 FunctionEnd
 
 ; $R1 = 1 when the list key $R0 holds a value named PLUGWARD.DLL, of any
@@ -116,7 +157,8 @@ Function RegisterModule
   ClearErrors
   WriteRegStr HKCU "${OBJECT_ON}$R2" "${MODULE}" "${MODULE}"
   ${If} ${Errors}
-    !insertmacro Fail "Could not register ${MODULE} in HKCU\${OBJECT_ON}$R2."
+    Call UndoCopy
+    !insertmacro Fail "Could not register ${MODULE} in HKCU\${OBJECT_ON}$R2; the files copied are taken back."
   ${EndIf}
   DetailPrint "Registered ${MODULE} in HKCU\${OBJECT_ON}$R2."
 FunctionEnd
@@ -126,19 +168,19 @@ Section "PLUGWARD"
   ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
     !insertmacro Fail "The console directory '$INSTDIR' does not exist; give it with /D=."
   ${EndIf}
-  ; A console that has the module loaded holds the file: say so instead of
-  ; failing half-way.
-  ${If} ${FileExists} "$INSTDIR\${MODULE}"
-    ClearErrors
-    FileOpen $0 "$INSTDIR\${MODULE}" a
-    ${If} ${Errors}
-      !insertmacro Fail "$INSTDIR\${MODULE} is in use. Close the console and run the installer again."
-    ${EndIf}
-    FileClose $0
-  ${EndIf}
+  !insertmacro FailIfInUse "${MODULE}"
+  !insertmacro FailIfInUse "${TOOL}"
+  InitPluginsDir
+  CreateDirectory "$PLUGINSDIR\kept"
+  !insertmacro KeepOld "${MODULE}"
+  !insertmacro KeepOld "${TOOL}"
+  !insertmacro KeepOld "${NOTES}"
+  !insertmacro KeepOld "${UNINSTALLER}"
   SetOutPath $INSTDIR
   SetOverwrite on
   File "${SHIP_DIR}/${MODULE}"
+  File "${SHIP_DIR}/${TOOL}"
+  File "/oname=${NOTES}" "${README}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
   Call RegisterModule
 SectionEnd
@@ -149,6 +191,8 @@ Section "Uninstall"
   ${If} ${Errors}
     !insertmacro Fail "$INSTDIR\${MODULE} is in use. Close the console and run the uninstaller again."
   ${EndIf}
+  Delete "$INSTDIR\${TOOL}"
+  Delete "$INSTDIR\${NOTES}"
   !insertmacro FamilySuffix $R2
   DeleteRegValue HKCU "${OBJECT_ON}$R2" "${MODULE}"
   DeleteRegValue HKCU "${OBJECT_OFF}$R2" "${MODULE}"

@@ -20,6 +20,7 @@
 namespace {
 const char kModule[] = "PLUGWARD.DLL";
 const char kUninstaller[] = "PLUGWARD-uninstall.exe";
+const char* const kShipped[] = {"PLUGWARD.DLL", "snapinctl.exe", "README.TXT", "PLUGWARD-uninstall.exe"};
 const char* const kListNames[] = {"Snapin Object DLLs", "Disabled Snapin Object DLLs", "Snapin View DLLs",
                                   "Disabled Snapin View DLLs"};
 enum List { kObjectOn, kObjectOff, kViewOn, kViewOff };
@@ -152,8 +153,15 @@ TEST_F(Installer, SilentInstallRegistersTheModuleAndTheConsoleLoadsIt) {
     expected[ListKey(kObjectOn, Family())][kModule] = SzValue(kModule);
 
     ASSERT_EQ(Install(), 0u);
-    EXPECT_EQ(ReadFile(m_host / kModule), ReadFile(FromEnvironment("PLUGWARD_SHIP_DIR") + "\\" + kModule));
+    for (const char* file : {kModule, "snapinctl.exe"})
+        EXPECT_EQ(ReadFile(m_host / file), ReadFile(FromEnvironment("PLUGWARD_SHIP_DIR") + "\\" + file)) << file;
+    EXPECT_NE(ReadFile(m_host / "README.TXT").find("PLUGWARD"), std::string::npos);
     EXPECT_TRUE(Exists(m_host / kUninstaller));
+    // snapinctl's default host directory is its own; OTHER.DLL has no file.
+    const ProcessResult list = RunProcess("\"" + (m_host / "snapinctl.exe") + "\" list --check", m_host.path());
+    EXPECT_EQ(list.exitCode, 3u) << list.output;
+    EXPECT_NE(list.output.find("enabled-object PLUGWARD.DLL: ok"), std::string::npos) << list.output;
+    EXPECT_NE(list.output.find("enabled-object OTHER.DLL: missing"), std::string::npos) << list.output;
     EXPECT_EQ(Snapshot(), expected);
 
     const std::string log = RunConsole();
@@ -193,8 +201,7 @@ TEST_F(Installer, SilentUninstallRemovesOnlyTheModule) {
 
     EXPECT_EQ(RunToTheEnd("\"" + (m_host / kUninstaller) + "\" /S"), 0u);
     EXPECT_EQ(Snapshot(), expected);
-    EXPECT_FALSE(Exists(m_host / kModule));
-    EXPECT_FALSE(Exists(m_host / kUninstaller));
+    for (const char* file : kShipped) EXPECT_FALSE(Exists(m_host / file)) << file;
     for (const char* file : {"VMADMIN.EXE", "admext32.dll", "SNAPINS\\OTHER.DLL"}) EXPECT_TRUE(Exists(m_host / file));
 }
 
@@ -204,5 +211,24 @@ TEST_F(Installer, SilentInstallWithoutAHostDirectoryFailsAndChangesNothing) {
     EXPECT_FALSE(Exists(m_host / "MISSING"));
     EXPECT_EQ(RunToTheEnd("\"" + FromEnvironment("PLUGWARD_SETUP") + "\" /S"), 2u) << "no /D=";
     EXPECT_EQ(Snapshot(), before);
+}
+TEST_F(Installer, FailedRegistrationTakesBackWhatItCopied) {
+    // Under a volatile key, the list key cannot be created.
+    HKEY parent = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velmark\\Parameters\\Velmark Administrator", 0, nullptr,
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+              0);
+    RegCloseKey(parent);
+    ASSERT_TRUE(WriteBytes(m_host / kModule, "the module before"));
+    const auto before = Snapshot();
+
+    EXPECT_EQ(Install(), 2u);
+    EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(ReadFile(m_host / kModule), "the module before");
+    for (const char* file : kShipped) {
+        if (file != std::string(kModule)) {
+            EXPECT_FALSE(Exists(m_host / file)) << file;
+        }
+    }
 }
 }  // namespace

@@ -2,48 +2,10 @@
 // scratch keys of the real registry and a host directory of fixture files.
 #include "registry/SnapinRegistry.h"
 #include "tests/fixtures/Fixtures.h"
-#include "tests/hostile/RawLists.h"
 #include "tests/support/ProbeHost.h"
-#include "tests/support/SnapinLists.h"
-#include "tests/tools/SnapinCtlRun.h"
-
-#include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
+#include "tests/tools/SnapinCtlFixture.h"
 
 #include <map>
-
-namespace {
-using Json = nlohmann::json;
-const char* const kLists[] = {kObjectOn, kObjectOff, kViewOn, kViewOff};
-
-std::vector<Json> JsonLines(const ProcessResult& result) {
-    std::vector<Json> records;
-    for (const std::string& line : Lines(result.out)) records.push_back(Json::parse(line));
-    return records;
-}
-
-std::string WithoutSlash(const std::string& path) { return path.substr(0, path.size() - 1); }
-
-class SnapinCtl : public ::testing::Test {
-protected:
-    ProcessResult Run(const std::string& arguments, const std::string& host = "") {
-        return RunSnapinctl(work, arguments + " --hkcu \"" + hkcu.path() + "\" --host \"" +
-                                      WithoutSlash(host.empty() ? dir.path() : host) + "\"");
-    }
-    void Install(const char* fixture, const std::string& name) {
-        CreateDirectoryA((dir / "SNAPINS").c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA((ExecutableDirectory() + fixture).c_str(), (dir / "SNAPINS\\" + name).c_str(), FALSE));
-    }
-    std::vector<RawList> Snapshot() const {
-        std::vector<RawList> lists;
-        for (const char* list : kLists) lists.push_back(ReadRawList(list));
-        return lists;
-    }
-
-    ScratchHkcu hkcu;
-    TempDir dir, work;
-};
-}  // namespace
 
 TEST_F(SnapinCtl, ListGivesEveryEntryItsStateInDialogOrder) {
     Install(fixtures::kObjectDll, "OBJ.DLL");
@@ -118,11 +80,13 @@ TEST_F(SnapinCtl, HostileValuesStayByteForByteThroughEveryCommand) {
 
     const ProcessResult enable = Run("enable move.dll --json");
     EXPECT_EQ(enable.exitCode, 0u) << enable.err;
-    EXPECT_EQ(enable.out, "{\"name\":\"MOVE.DLL\",\"from\":\"disabled-object\",\"to\":\"enabled-object\",\"changed\":true}\n");
+    EXPECT_EQ(enable.out, "{\"name\":\"MOVE.DLL\",\"list\":\"enabled-object\",\"kind\":1,\"from\":\"disabled-object\",\"changed\":true}\n");
     const ProcessResult sync = Run("sync --new disable --json");
     EXPECT_EQ(sync.exitCode, 0u) << sync.err;
-    EXPECT_EQ(sync.out, "{\"name\":\"NEW.DLL\",\"list\":\"disabled-object\",\"data\":\"SNAPINS\\\\NEW.DLL\",\"kind\":1}\n");
-    EXPECT_EQ(Run("sync --new disable").out, "");  // a second sync writes nothing
+    EXPECT_EQ(sync.out, "{\"file\":\"NEW.DLL\",\"name\":\"NEW.DLL\",\"action\":\"offer\",\"kind\":1,\"list\":\"disabled-object\","
+                        "\"reason\":\"object snap-in\",\"description\":\"" + std::string(fixtures::kObjectDescription) +
+                        "\",\"changed\":true}\n");
+    EXPECT_EQ(Run("sync --new disable").out, "nothing to write: SNAPINS\\ holds no new snap-in\n");
     expected[0]["MOVE.DLL"] = SzValue("SNAPINS\\MOVE.DLL");
     expected[1].erase("MOVE.DLL");
     expected[1]["NEW.DLL"] = SzValue("SNAPINS\\NEW.DLL");
@@ -149,7 +113,7 @@ TEST_F(SnapinCtl, MovesFollowTheDialogAndCheckEveryNameFirst) {
     EXPECT_EQ(ReadList(kViewOff).size(), 2u);
     const ProcessResult again = Run("disable FOO.DLL --json");
     EXPECT_EQ(again.exitCode, 0u);
-    EXPECT_EQ(again.out, "{\"name\":\"FOO.DLL\",\"from\":\"disabled-object\",\"to\":\"disabled-object\",\"changed\":false}\n");
+    EXPECT_EQ(again.out, "{\"name\":\"FOO.DLL\",\"list\":\"disabled-object\",\"kind\":1,\"from\":\"disabled-object\",\"changed\":false}\n");
 }
 
 TEST_F(SnapinCtl, PlatformOptionPicksTheFamilyOfLists) {
@@ -197,5 +161,5 @@ TEST_F(SnapinCtl, ScanOffersWhatStartupWrites) {
         for (const auto& value : after[list])
             if (!before[list].count(value.first)) written[value.first] = labels[list];
     EXPECT_EQ(written, offered);
-    EXPECT_EQ(Run("sync --new enable", host.dir().path()).out, "");
+    EXPECT_EQ(Run("sync --new enable", host.dir().path()).out, "nothing to write: SNAPINS\\ holds no new snap-in\n");
 }

@@ -120,12 +120,14 @@ TEST(ParseCommandLine, BadCommandLinesGive2AndHelpGives0) {
 // ---- inspect ---------------------------------------------------------------
 
 TEST(InspectRecord, KeysInOrderAndNullDescription) {
-    EXPECT_EQ(InspectRecord(Report("a.dll", 0, 2, ImageVerdict::Snapin, 0, "View")).dump(),
-              "{\"file\":\"a.dll\",\"check\":0,\"kind\":2,\"reason\":\"view snap-in\","
-              "\"descriptionCode\":0,\"description\":\"View\"}");
+    EXPECT_EQ(InspectRecord(Report("C:\\x\\a.dll", 0, 2, ImageVerdict::Snapin, 0, "View")).dump(),
+              "{\"file\":\"C:\\\\x\\\\a.dll\",\"name\":\"A.DLL\",\"list\":null,\"check\":0,\"kind\":2,\"state\":\"ok\","
+              "\"reason\":\"view snap-in\",\"descriptionCode\":0,\"description\":\"View\",\"descriptionReason\":null}");
     EXPECT_EQ(InspectRecord(Report("b.dll", -1, 1, ImageVerdict::MissingInitSnapinMarker, -2, "x")).dump(),
-              "{\"file\":\"b.dll\",\"check\":-1,\"kind\":1,\"reason\":\"a .rdata section lacks the "
-              "InitSnapin marker\",\"descriptionCode\":-2,\"description\":null}");
+              "{\"file\":\"b.dll\",\"name\":\"B.DLL\",\"list\":null,\"check\":-1,\"kind\":null,\"state\":\"not-snapin\","
+              "\"reason\":\"a .rdata section lacks the InitSnapin marker\",\"descriptionCode\":-2,\"description\":null,"
+              "\"descriptionReason\":\"no U.S. English FileDescription\"}");
+    EXPECT_EQ(InspectRecord(Report("gone.dll", 2, 0, ImageVerdict::Snapin, 2, ""))["state"], "missing");
 }
 
 TEST(InspectText, Examples) {
@@ -169,8 +171,8 @@ TEST(Run, ExitCodesAndStreams) {
     const std::vector<std::string> lines = Lines(out);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0].find("{\"file\":"), 0u);
-    EXPECT_NE(lines[0].find("\"check\":0,\"kind\":1,\"reason\":\"object snap-in\""), std::string::npos);
-    EXPECT_NE(lines[1].find("\"check\":2,\"kind\":0"), std::string::npos);
+    EXPECT_NE(lines[0].find("\"check\":0,\"kind\":1,\"state\":\"ok\",\"reason\":\"object snap-in\""), std::string::npos);
+    EXPECT_NE(lines[1].find("\"check\":2,\"kind\":null,\"state\":\"missing\""), std::string::npos);
     EXPECT_EQ(err, "");
 }
 
@@ -208,10 +210,25 @@ std::string MoveWithAFailingCall::installError;
 TEST_F(MoveWithAFailingCall, DeleteFailingAfterTheWriteLeavesBothEntriesAndFails) {
     EXPECT_EQ(DisableFailing("RegDeleteValueA"), 1);
     EXPECT_EQ(out, "");
-    EXPECT_EQ(err, "snapinctl: wrote \"A.DLL\" to the disabled-object list but cannot delete it from the "
-                   "enabled-object list: error 5: Access denied; it now stands in both lists\n");
+    EXPECT_EQ(err, "snapinctl: \"A.DLL\" now stands in both lists: wrote it to the disabled-object list but "
+                   "cannot delete it from the enabled-object list: error 5: Access denied\n");
     EXPECT_EQ(ReadList(kObjectOn).count("A.DLL"), 1u);
     EXPECT_EQ(ReadList(kObjectOff).count("A.DLL"), 1u);
+}
+
+// apply, too, writes before it deletes, and deletes nothing once a write failed.
+TEST_F(MoveWithAFailingCall, ApplyWithAFailedWriteRemovesNothing) {
+    ASSERT_TRUE(WriteBytes(dir / "lists.json", "{\"family\":\"nt\",\"lists\":{\"enabled-object\":[{\"name\":"
+                                               "\"NEW.DLL\",\"type\":1,\"text\":\"SNAPINS\\\\NEW.DLL\"}],"
+                                               "\"disabled-object\":[],\"enabled-view\":[],\"disabled-view\":[]}}"));
+    const std::string document = dir / "lists.json";
+    faults::Begin(faults::FindCall("RegSetValueExA"), 1);
+    EXPECT_EQ(RunInProcess(dir, {"apply", document.c_str()}, out, err), 1);
+    EXPECT_TRUE(faults::End());
+    EXPECT_NE(err.find("removed nothing"), std::string::npos) << err;
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"A.DLL", "SNAPINS\\A.DLL"}}));
+    EXPECT_EQ(RunInProcess(dir, {"apply", document.c_str()}, out, err), 0) << err;
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"NEW.DLL", "SNAPINS\\NEW.DLL"}}));
 }
 
 TEST_F(MoveWithAFailingCall, UnreadableListIsReportedAndNothingMoves) {
@@ -261,24 +278,25 @@ TEST(Program, OneLinePerFileWhateverTheVerdicts) {
         ASSERT_EQ(lines.size(), files.size()) << result.out;
         for (size_t i = 0; i < files.size(); ++i) {
             const std::string expectedStart =
-                json ? "{\"file\":" + Record(AnsiToUtf8(files[i])).dump() + ",\"check\":" : AnsiToUtf8(files[i]) + ": ";
+                json ? "{\"file\":" + Record(AnsiToUtf8(files[i])).dump() + ",\"name\":" : AnsiToUtf8(files[i]) + ": ";
             EXPECT_EQ(lines[i].find(expectedStart), 0u) << lines[i];
             if (json) {
                 EXPECT_EQ(lines[i].back(), '}');
             }
         }
         if (json) {
-            EXPECT_NE(lines[0].find("\"kind\":1,\"reason\":\"object snap-in\",\"descriptionCode\":0,"
-                                    "\"description\":\"" + std::string(fixtures::kObjectDescription) + "\"}"),
+            EXPECT_NE(lines[0].find("\"kind\":1,\"state\":\"ok\",\"reason\":\"object snap-in\",\"descriptionCode\":0,"
+                                    "\"description\":\"" + std::string(fixtures::kObjectDescription) +
+                                    "\",\"descriptionReason\":null}"),
                       std::string::npos) << lines[0];
             EXPECT_NE(lines[1].find("\"check\":0,\"kind\":2"), std::string::npos) << lines[1];
             EXPECT_NE(lines[2].find("\"check\":0,\"kind\":0"), std::string::npos) << lines[2];
             EXPECT_NE(lines[3].find("\"check\":-1"), std::string::npos) << lines[3];
             EXPECT_NE(lines[4].find("\"check\":-1"), std::string::npos) << lines[4];
-            EXPECT_NE(lines[5].find("\"descriptionCode\":-2,\"description\":null}"), std::string::npos) << lines[5];
+            EXPECT_NE(lines[5].find("\"descriptionCode\":-2,\"description\":null,\"descriptionReason\":"), std::string::npos) << lines[5];
             EXPECT_NE(lines[6].find("\"check\":1006"), std::string::npos) << lines[6];
             EXPECT_NE(lines[7].find("\"check\":-1"), std::string::npos) << lines[7];
-            EXPECT_NE(lines[8].find("\"check\":2,\"kind\":0"), std::string::npos) << lines[8];
+            EXPECT_NE(lines[8].find("\"check\":2,\"kind\":null,\"state\":\"missing\""), std::string::npos) << lines[8];
         }
     }
 }

@@ -310,7 +310,8 @@ def compare(args):
     problems = []
     counts = {}
     described = 0
-    keys = ["file", "check", "kind", "reason", "descriptionCode", "description"]
+    keys = ["file", "name", "list", "check", "kind", "state", "reason", "descriptionCode", "description",
+            "descriptionReason"]
     for path, line in zip(files, lines):
         try:
             got = json.loads(line)
@@ -327,7 +328,7 @@ def compare(args):
         expected_reason = KIND_REASONS.get(kind) if check == 0 else REASONS[verdict]
         if got["file"] != windows_path(path):
             problems.append(f"{path}: file {got['file']!r}, expected {windows_path(path)!r}")
-        if (got["check"], got["kind"], got["reason"]) != (check, kind, expected_reason):
+        if (got["check"], got["kind"], got["reason"]) != (check, kind if check == 0 else None, expected_reason):
             problems.append(f"{path}: snapinctl check {got['check']} kind {got['kind']} ({got['reason']}), "
                             f"independent reading {check} kind {kind} ({expected_reason})")
         if description is None:

@@ -23,14 +23,15 @@ std::string ScanReason(const ScannedFile& file) {
     return file.directory ? "directory" : CheckText(file.check, file.verdict);
 }
 
-Record ScanRecord(CommandContext& context, const ScannedFile& file) {
+// `enableNew`: the list an offered snap-in goes to is the enabled one.
+Record ScanRecord(CommandContext& context, const ScannedFile& file, bool enableNew) {
     const bool offered = file.action == ScanAction::Offer;
     Record record;
     record["file"] = AnsiToUtf8(file.file.str());
     record["name"] = AnsiToUtf8(file.name.str());
     record["action"] = ActionName(file.action);
     record["kind"] = offered ? Record(file.kind) : Record();
-    record["list"] = offered ? Record(ListLabel(ListOfKind(file.kind, true))) : Record();
+    record["list"] = offered ? Record(ListLabel(ListOfKind(file.kind, enableNew))) : Record();
     record["reason"] = ScanReason(file);
     // The new snap-ins dialog's row text.
     record["description"] = offered ? Record(AnsiToUtf8(RowText(context.registry, nullptr, file.name).str())) : Record();
@@ -51,7 +52,7 @@ bool Scan(CommandContext& context, std::vector<ScannedFile>& files) {
     int unread = 0;
     const KnownNames known = CollectKnownNames(context.registry, unread);
     if (unread) {
-        Complain(context.err, "cannot read every snap-in list: " + Win32ErrorText(unread));
+        context.err.Report("cannot read every snap-in list", unread);
         return false;
     }
     files = ScanSnapinsDirectory(context.hostDirectory, known);
@@ -63,7 +64,7 @@ int RunScan(CommandContext& context) {
     std::vector<ScannedFile> files;
     if (!Scan(context, files)) return 1;
     for (const ScannedFile& file : files) {
-        const Record record = ScanRecord(context, file);
+        const Record record = ScanRecord(context, file, true);
         context.out.Write(record, ScanText(record));
     }
     return 0;
@@ -73,24 +74,28 @@ int RunSync(CommandContext& context, bool enableNew) {
     std::vector<ScannedFile> files;
     if (!Scan(context, files)) return 1;
     int status = 0;
+    bool wrote = false;
     for (const ScannedFile& file : files) {
-        if (file.action != ScanAction::Offer) continue;
-        const ListCategory list = ListOfKind(file.kind, enableNew);
-        const int result = context.registry.WriteEntry(ListKey(list), file.name, false);
-        if (result != 0) {
-            Complain(context.err, "cannot write \"" + AnsiToUtf8(file.name.str()) + "\" to the " + ListLabel(list) +
-                                      " list: " + Win32ErrorText(result));
-            status = 1;
-            continue;
+        Record record = ScanRecord(context, file, enableNew);
+        record["changed"] = false;
+        if (file.action == ScanAction::Offer) {
+            const ListCategory list = ListOfKind(file.kind, enableNew);
+            const int result = context.dryRun ? 0 : context.registry.WriteEntry(ListKey(list), file.name, false);
+            if (result != 0) {
+                context.err.Report("cannot write \"" + AnsiToUtf8(file.name.str()) + "\" to the " + ListLabel(list) +
+                                       " list",
+                                   result);
+                status = 1;
+                continue;
+            }
+            record["changed"] = wrote = true;
+            context.out.Write(record, "wrote " + record["name"].get<std::string>() + " to " + ListLabel(list) +
+                                          " (" + AnsiToUtf8(EntryData(file.name).str()) + ")");
+        } else if (context.out.IsJson()) {
+            context.out.Write(record, std::string());
         }
-        Record record;
-        record["name"] = AnsiToUtf8(file.name.str());
-        record["list"] = ListLabel(list);
-        record["data"] = AnsiToUtf8(EntryData(file.name).str());
-        record["kind"] = file.kind;
-        context.out.Write(record, "wrote " + record["name"].get<std::string>() + " to " + ListLabel(list) + " (" +
-                                      record["data"].get<std::string>() + ")");
     }
+    if (!wrote && status == 0) context.out.Say("nothing to write: SNAPINS\\ holds no new snap-in");
     return status;
 }
 

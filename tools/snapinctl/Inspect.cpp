@@ -1,5 +1,7 @@
 #include "tools/snapinctl/Inspect.h"
 
+#include "registry/SnapinRegistry.h"
+
 namespace snapinctl {
 
 namespace {
@@ -13,11 +15,25 @@ std::string DescriptionReason(int code) {
     if (code == kCorruptVersionBlock) return "a corrupt version block";
     return Win32ErrorText(code);
 }
+
+std::string StateOf(const FileReport& report) {
+    if (report.check == 0) return "ok";
+    if (report.directory) return "directory";
+    if (report.check == ERROR_FILE_NOT_FOUND || report.check == ERROR_PATH_NOT_FOUND) return "missing";
+    return "not-snapin";
+}
+
+std::string FileNameOf(const std::string& path) {
+    const size_t slash = path.find_last_of("\\/:");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
 }  // namespace
 
 FileReport InspectFile(const std::string& file) {
     FileReport report;
     report.file = file;
+    const DWORD attributes = GetFileAttributesA(file.c_str());
+    report.directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     report.check = InspectSnapinFile(file.c_str(), report.kind, report.verdict);
     CString description;
     report.descriptionCode = ReadFileDescription(file.c_str(), description);
@@ -28,11 +44,16 @@ FileReport InspectFile(const std::string& file) {
 Record InspectRecord(const FileReport& report) {
     Record record;
     record["file"] = AnsiToUtf8(report.file);
+    record["name"] = AnsiToUtf8(UpperCaseName(FileNameOf(report.file).c_str()).str());
+    record["list"] = nullptr;
     record["check"] = report.check;
-    record["kind"] = report.kind;
+    record["kind"] = report.check == 0 ? Record(report.kind) : Record();
+    record["state"] = StateOf(report);
     record["reason"] = CheckReason(report);
     record["descriptionCode"] = report.descriptionCode;
     record["description"] = report.descriptionCode == 0 ? Record(AnsiToUtf8(report.description)) : Record();
+    record["descriptionReason"] =
+        report.descriptionCode == 0 ? Record() : Record(DescriptionReason(report.descriptionCode));
     return record;
 }
 

@@ -9,6 +9,7 @@ namespace snapinctl {
 // Everything snapinctl learns about one file.
 struct FileReport {
     std::string file;  // the argument as given (ANSI)
+    bool directory = false;
     int check = 0;     // CheckSnapinImage's result
     int32_t kind = 0;  // the kind as CheckSnapinImage left it
     ImageVerdict verdict = ImageVerdict::Snapin;
@@ -18,8 +19,10 @@ struct FileReport {
 
 FileReport InspectFile(const std::string& file);
 
-// Keys, in order: file, check, kind, reason, descriptionCode, description
-// (null unless descriptionCode is 0).
+// Keys, in order: file, name (upper-cased, without directory), list (null),
+// check, kind (null unless check is 0), state (as list gives it: ok,
+// missing, directory or not-snapin), reason, descriptionCode, description
+// (null unless descriptionCode is 0) and descriptionReason.
 Record InspectRecord(const FileReport& report);
 std::string InspectText(const FileReport& report);
 

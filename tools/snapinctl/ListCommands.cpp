@@ -109,7 +109,7 @@ bool ReadNamesByList(CommandContext& context, NamesByList& lists) {
         // line can name, is passed over and the rest of its list is read.
         const int result = context.registry.EnumEntries(list.key, names);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) {
-            Complain(context.err, std::string("cannot read the ") + list.label + " list: " + Win32ErrorText(result));
+            context.err.Report(std::string("cannot read the ") + list.label + " list", result);
             read = false;
         }
         for (const CString& name : names) lists[list.category].insert(name.str());
@@ -121,17 +121,18 @@ bool ReadNamesByList(CommandContext& context, NamesByList& lists) {
 // the write failed (the entry stays where it was) or the delete after it
 // failed (the entry now stands in both lists).
 bool MoveOne(CommandContext& context, ListCategory source, const CString& name) {
+    if (context.dryRun) return true;
     const EntryMove move = context.registry.MoveEntry(source, name);
     const std::string quoted = "\"" + AnsiToUtf8(name.str()) + "\"";
     const char* target = ListLabel(OtherList(source));
     if (move.written != 0) {
-        Complain(context.err, "cannot write " + quoted + " to the " + target + " list: " + Win32ErrorText(move.written));
+        context.err.Report("cannot write " + quoted + " to the " + target + " list", move.written);
         return false;
     }
     if (move.deleted != 0) {
-        Complain(context.err, "wrote " + quoted + " to the " + target + " list but cannot delete it from the " +
-                                  ListLabel(source) + " list: " + Win32ErrorText(move.deleted) +
-                                  "; it now stands in both lists");
+        context.err.Report(quoted + " now stands in both lists: wrote it to the " + std::string(target) +
+                               " list but cannot delete it from the " + ListLabel(source) + " list",
+                           move.deleted);
         return false;
     }
     return true;
@@ -140,33 +141,70 @@ bool MoveOne(CommandContext& context, ListCategory source, const CString& name) 
 Record MoveRecord(const CString& name, ListCategory from, ListCategory to, bool changed) {
     Record record;
     record["name"] = AnsiToUtf8(name.str());
+    record["list"] = ListLabel(to);
+    record["kind"] = kSnapinLists[to].kind;
     record["from"] = ListLabel(from);
-    record["to"] = ListLabel(to);
     record["changed"] = changed;
     return record;
 }
 
 std::string MoveText(const Record& record) {
     const std::string name = record["name"].get<std::string>();
-    const std::string to = record["to"].get<std::string>();
+    const std::string to = record["list"].get<std::string>();
     if (!record["changed"].get<bool>()) return name + ": already in " + to;
     return name + ": moved from " + record["from"].get<std::string>() + " to " + to;
 }
 }  // namespace
 
-int RunList(CommandContext& context) {
+// Calls `each` with every entry's record, in the dialog's order; 0, or 1
+// when a list could not be read.
+template <typename Each>
+int ForEachEntry(CommandContext& context, Each each) {
     int status = 0;
     for (ListCategory category : ListsInFillOrder()) {
         std::vector<ListValue> values;
         const int result = context.registry.ReadListValues(ListKey(category), values);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND) {
-            Complain(context.err, std::string("cannot read the ") + ListLabel(category) + " list: " + Win32ErrorText(result));
+            context.err.Report(std::string("cannot read the ") + ListLabel(category) + " list", result);
             status = 1;
         }
-        for (const ListValue& value : values) {
-            const Record record = ListRecord(context, category, value);
-            context.out.Write(record, ListText(record));
+        for (const ListValue& value : values) each(category, value, ListRecord(context, category, value));
+    }
+    return status;
+}
+
+int RunList(CommandContext& context, bool check) {
+    bool problems = false;
+    const int status = ForEachEntry(context, [&](ListCategory, const ListValue&, const Record& record) {
+        problems = problems || record["state"] != "ok";
+        context.out.Write(record, ListText(record));
+    });
+    return status == 0 && check && problems ? kFoundProblems : status;
+}
+
+int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
+    const std::set<std::string> pruned = states.empty() ? std::set<std::string>{"missing"}
+                                                         : std::set<std::string>(states.begin(), states.end());
+    bool removed = false;
+    int status = ForEachEntry(context, [&](ListCategory category, const ListValue& value, Record record) {
+        const bool prune = pruned.count(record["state"].get<std::string>()) > 0;
+        const int result = prune && !context.dryRun ? context.registry.DeleteEntry(ListKey(category), value.name) : 0;
+        if (result != 0) {
+            context.err.Report("cannot remove \"" + AnsiToUtf8(value.name.str()) + "\" from the " +
+                                   ListLabel(category) + " list",
+                               result);
+            status = 1;
+            return;
         }
+        record["action"] = prune ? "removed" : "kept";
+        record["changed"] = prune;
+        removed = removed || prune;
+        if (prune || context.out.IsJson()) context.out.Write(record, "removed " + ListText(record));
+    });
+    if (!removed) {
+        std::string names;
+        for (const std::string& state : pruned) names += (names.empty() ? "" : " or ") + state;
+        context.out.Say("nothing to prune: no entry is " + names);
     }
     return status;
 }
@@ -182,7 +220,7 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
         bool listed = false;
         for (const SnapinListFacts& list : kSnapinLists) listed = listed || holds(list.category, name);
         if (!listed) {
-            Complain(context.err, "\"" + AnsiToUtf8(given) + "\" is in no list");
+            context.err.Report("\"" + AnsiToUtf8(given) + "\" is in no list");
             unknown = true;
         }
         if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) wanted.push_back(name);

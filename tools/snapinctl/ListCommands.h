@@ -8,7 +8,10 @@
 
 namespace snapinctl {
 
-int RunList(CommandContext& context);
+// With `check`, kFoundProblems when any entry's state is not ok.
+int RunList(CommandContext& context, bool check);
+// Removes the entries in the given states (missing when none is given).
+int RunPrune(CommandContext& context, const std::vector<std::string>& states);
 // Moves each named entry to the enabled (or disabled) list of its kind.
 // Every name is checked before any is moved.
 int RunMove(CommandContext& context, bool enable, const std::vector<std::string>& names);

@@ -5,7 +5,7 @@
 
 namespace snapinctl {
 
-enum class Command { List, Scan, Sync, Enable, Disable, Inspect };
+enum class Command { List, Scan, Sync, Enable, Disable, Inspect, Export, Apply, Prune };
 
 struct Options {
     Command command = Command::List;
@@ -13,14 +13,24 @@ struct Options {
     std::string host;      // --host DIR; empty: the directory of snapinctl.exe
     std::string platform;  // --platform nt|95; empty: the running platform's
     std::string hkcu;      // --hkcu PATH: HKEY_CURRENT_USER becomes HKCU\PATH
+    bool dryRun = false;              // sync, enable, disable, prune, apply: write nothing
+    bool check = false;               // list --check: exit 3 when an entry is not ok
     bool enableNew = true;            // sync --new enable|disable
     std::vector<std::string> names;   // enable, disable
     std::vector<std::string> files;   // inspect
+    std::string format = "json";      // export --format json|reg
+    std::string outputFile;           // export -o FILE; empty: standard output
+    std::string document;             // apply FILE
+    std::vector<std::string> states;  // prune --state; empty: missing
 };
 
+// The program's version, from module/Version.h: "1.0.0.1".
+std::string VersionText();
+
 // Reads argv. Returns -1 with `options` filled when the command is to run;
-// otherwise the exit status (0 after --help, 2 for a bad command line) with
-// the text for stdout in `out` and for stderr in `err`.
+// otherwise the exit status (0 after --help or --version, 2 for a bad command
+// line) with the text for stdout in `out` and for stderr in `err`. With
+// --json anywhere on the line, a bad command line's message is a JSON error.
 int ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& out, std::string& err);
 
 }  // namespace snapinctl

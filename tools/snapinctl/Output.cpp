@@ -20,6 +20,24 @@ std::string AnsiToUtf8(const std::string& ansi) {
     return utf8;
 }
 
+bool Utf8ToAnsi(const std::string& utf8, std::string& ansi) {
+    ansi.clear();
+    if (utf8.empty()) return true;
+    const int length = static_cast<int>(utf8.size());
+    const int wideLength = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, nullptr, 0);
+    if (wideLength <= 0) return false;
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), length, &wide[0], wideLength);
+    // U+FFFD stands for a byte that was no UTF-8.
+    if (wide.find(L'\xFFFD') != std::wstring::npos) return false;
+    BOOL usedDefault = FALSE;
+    const int ansiLength = WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, nullptr, 0, nullptr, &usedDefault);
+    if (ansiLength <= 0 || usedDefault) return false;
+    ansi.assign(static_cast<size_t>(ansiLength), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), wideLength, &ansi[0], ansiLength, nullptr, nullptr);
+    return true;
+}
+
 std::string Win32ErrorText(int code) {
     std::string text = "error " + std::to_string(code);
     char* message = nullptr;
@@ -56,11 +74,30 @@ void COutput::Write(const Record& record, const std::string& text) {
     std::fwrite(line.data(), 1, line.size(), m_out);
 }
 
+void COutput::Say(const std::string& text) {
+    if (!m_json) WriteRaw(text + "\n");
+}
+
+void COutput::WriteRaw(const std::string& bytes) { std::fwrite(bytes.data(), 1, bytes.size(), m_out); }
+
 int COutput::Finish() { return std::fflush(m_out) == 0 && !std::ferror(m_out) ? 0 : 1; }
 
-void Complain(std::FILE* err, const std::string& message) {
-    const std::string line = "snapinctl: " + message + "\n";
-    std::fwrite(line.data(), 1, line.size(), err);
+std::string ErrorLine(const std::string& message, const Record& code, bool json) {
+    if (!json) return "snapinctl: " + message + "\n";
+    Record record;
+    record["error"] = message;
+    record["code"] = code;
+    return record.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+void CErrorOutput::Report(const std::string& message) const {
+    const std::string line = ErrorLine(message, Record(), m_json);
+    std::fwrite(line.data(), 1, line.size(), m_err);
+}
+
+void CErrorOutput::Report(const std::string& message, int code) const {
+    const std::string line = ErrorLine(message + ": " + Win32ErrorText(code), Record(code), m_json);
+    std::fwrite(line.data(), 1, line.size(), m_err);
 }
 
 }  // namespace snapinctl

@@ -1,12 +1,15 @@
 #include "tools/snapinctl/SnapinCtl.h"
 
 #include "registry/SnapinRegistry.h"
+#include "tools/snapinctl/ApplyCommands.h"
 #include "tools/snapinctl/DiscoveryCommands.h"
 #include "tools/snapinctl/Inspect.h"
 #include "tools/snapinctl/ListCommands.h"
 #include "tools/snapinctl/Options.h"
 
 #include <windows.h>
+
+#include <exception>
 
 namespace snapinctl {
 
@@ -50,39 +53,48 @@ int Inspect(const Options& options, COutput& out) {
     return 0;
 }
 
-int RunCommand(const Options& options, COutput& out, std::FILE* err) {
+// Commands that read the files the entries name: descriptions are read
+// through the lists' relative paths, as in the host, whose current directory
+// is the host directory.
+int RunInHostDirectory(const Options& options, CommandContext& context) {
+    if (!SetCurrentDirectoryA(context.hostDirectory)) {
+        context.err.Report("cannot use the host directory " + AnsiToUtf8(context.hostDirectory.str()),
+                           static_cast<int>(GetLastError()));
+        return 1;
+    }
+    switch (options.command) {
+        case Command::List: return RunList(context, options.check);
+        case Command::Prune: return RunPrune(context, options.states);
+        case Command::Scan: return RunScan(context);
+        default: return RunSync(context, options.enableNew);
+    }
+}
+
+int RunCommand(const Options& options, COutput& out, const CErrorOutput& err) {
     if (options.command == Command::Inspect) return Inspect(options, out);
     if (!options.hkcu.empty()) {
         const int result = RedirectCurrentUser(options.hkcu);
         if (result != 0) {
-            Complain(err, "cannot use HKEY_CURRENT_USER\\" + options.hkcu + ": " + Win32ErrorText(result));
+            err.Report("cannot use HKEY_CURRENT_USER\\" + options.hkcu, result);
             return 1;
         }
     }
-    CSnapinRegistry registry(FamilyOf(options.platform));
-    CommandContext context{registry, CString(), out, err};
-    const int result = HostDirectoryOf(options, context.hostDirectory);
-    if (result != 0) {
-        Complain(err, "cannot determine the host directory: " + Win32ErrorText(result));
-        return 1;
-    }
+    const ListFamily family = FamilyOf(options.platform);
+    CSnapinRegistry registry(family);
+    CommandContext context{registry, CString(), out, err, options.dryRun};
     switch (options.command) {
         case Command::Enable: return RunMove(context, true, options.names);
         case Command::Disable: return RunMove(context, false, options.names);
+        case Command::Export: return RunExport(context, family, options.format, options.outputFile);
+        case Command::Apply: return RunApply(context, family, options.document);
         default: break;
     }
-    // Descriptions are read through the lists' relative paths, as in the
-    // host, whose current directory is the host directory.
-    if (!SetCurrentDirectoryA(context.hostDirectory)) {
-        Complain(err, "cannot use the host directory " + AnsiToUtf8(context.hostDirectory.str()) + ": " +
-                          Win32ErrorText(static_cast<int>(GetLastError())));
+    const int result = HostDirectoryOf(options, context.hostDirectory);
+    if (result != 0) {
+        err.Report("cannot determine the host directory", result);
         return 1;
     }
-    switch (options.command) {
-        case Command::List: return RunList(context);
-        case Command::Scan: return RunScan(context);
-        default: return RunSync(context, options.enableNew);
-    }
+    return RunInHostDirectory(options, context);
 }
 }  // namespace
 
@@ -96,7 +108,13 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
         return parsed;
     }
     COutput output(out, options.json);
-    const int status = RunCommand(options, output, err);
+    const CErrorOutput errors(err, options.json);
+    int status = 1;
+    try {
+        status = RunCommand(options, output, errors);
+    } catch (const std::exception& error) {
+        errors.Report(error.what());
+    }
     return output.Finish() != 0 ? 1 : status;
 }
 

@@ -1,0 +1,176 @@
+#include "tools/snapinctl/ApplyCommands.h"
+
+#include <cstdio>
+#include <map>
+#include <memory>
+
+namespace snapinctl {
+
+namespace {
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, FileCloser>;
+
+const char* ActionName(ChangeAction action) {
+    switch (action) {
+        case ChangeAction::Added: return "added";
+        case ChangeAction::Changed: return "changed";
+        case ChangeAction::Removed: return "removed";
+        case ChangeAction::Unchanged: break;
+    }
+    return "unchanged";
+}
+
+bool ReadWholeFile(const std::string& path, std::string& text) {
+    File file(std::fopen(path.c_str(), "rb"));
+    if (!file) return false;
+    char buffer[4096];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) text.append(buffer, got);
+    return !std::ferror(file.get());
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& text) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    return std::fclose(file) == 0 && written;
+}
+
+void ReportChange(CommandContext& context, const ListChange& change) {
+    Record record;
+    record["name"] = AnsiToUtf8(change.value.name);
+    record["list"] = ListLabel(change.category);
+    record["kind"] = kSnapinLists[change.category].kind;
+    record["action"] = ActionName(change.action);
+    record["changed"] = change.action != ChangeAction::Unchanged;
+    if (change.action != ChangeAction::Unchanged || context.out.IsJson())
+        context.out.Write(record, ListLabel(change.category) + std::string(" ") + record["name"].get<std::string>() +
+                                      ": " + ActionName(change.action));
+}
+
+// The lists as stored; false, with a message, when one cannot be read.
+bool ReadStoredLists(CommandContext& context, ListFamily family, ListDocument& document) {
+    ListCategory failedList = kEnabledObjectCategory;
+    const int result = ReadDocument(context.registry, family, document, failedList);
+    if (result != 0) context.err.Report(std::string("cannot read the ") + ListLabel(failedList) + " list", result);
+    return result == 0;
+}
+
+bool ChangesAnything(const std::vector<ListChange>& plan) {
+    for (const ListChange& change : plan)
+        if (change.action != ChangeAction::Unchanged) return true;
+    return false;
+}
+}  // namespace
+
+int RunExport(CommandContext& context, ListFamily family, const std::string& format, const std::string& file) {
+    ListDocument document;
+    if (!ReadStoredLists(context, family, document)) return 1;
+    const std::string text = format == "reg" ? DocumentRegedit(document) : DocumentJson(document);
+    if (file.empty()) {
+        context.out.WriteRaw(text);
+        return 0;
+    }
+    if (!WriteWholeFile(file, text)) {
+        context.err.Report("cannot write " + AnsiToUtf8(file), static_cast<int>(GetLastError()));
+        return 1;
+    }
+    return 0;
+}
+
+std::vector<ListChange> PlanChanges(const ListDocument& stored, const ListDocument& wanted) {
+    std::vector<ListChange> plan;
+    for (const ListCategory category : AllLists()) {
+        std::map<std::string, const DocumentValue*> storedByName;
+        for (const DocumentValue& value : stored.lists[category]) storedByName[FoldedValueName(value.name)] = &value;
+        for (const DocumentValue& value : wanted.lists[category]) {
+            const auto found = storedByName.find(FoldedValueName(value.name));
+            ChangeAction action = ChangeAction::Added;
+            if (found != storedByName.end()) {
+                const DocumentValue& old = *found->second;
+                action = old.type == value.type && old.bytes == value.bytes ? ChangeAction::Unchanged
+                                                                            : ChangeAction::Changed;
+                storedByName.erase(found);
+            }
+            plan.push_back({category, action, value});
+        }
+        for (const DocumentValue& value : stored.lists[category])
+            if (storedByName.count(FoldedValueName(value.name)))
+                plan.push_back({category, ChangeAction::Removed, value});
+    }
+    return plan;
+}
+
+int WriteChanges(CommandContext& context, const std::vector<ListChange>& plan) {
+    int status = 0;
+    for (const ListChange& change : plan) {
+        if (change.action != ChangeAction::Added && change.action != ChangeAction::Changed) continue;
+        const int result = context.dryRun ? 0
+                                          : context.registry.WriteListValue(ListKey(change.category),
+                                                                            change.value.name, change.value.type,
+                                                                            change.value.bytes);
+        if (result != 0) {
+            context.err.Report("cannot write \"" + AnsiToUtf8(change.value.name) + "\" to the " +
+                                   ListLabel(change.category) + " list",
+                               result);
+            status = 1;
+            continue;
+        }
+        ReportChange(context, change);
+    }
+    return status;
+}
+
+int RemoveChanges(CommandContext& context, const std::vector<ListChange>& plan) {
+    int status = 0;
+    for (const ListChange& change : plan) {
+        if (change.action != ChangeAction::Removed) continue;
+        const int result =
+            context.dryRun ? 0 : context.registry.DeleteEntry(ListKey(change.category), change.value.name.c_str());
+        if (result != 0) {
+            context.err.Report("cannot remove \"" + AnsiToUtf8(change.value.name) + "\" from the " +
+                                   ListLabel(change.category) + " list",
+                               result);
+            status = 1;
+            continue;
+        }
+        ReportChange(context, change);
+    }
+    return status;
+}
+
+int RunApply(CommandContext& context, ListFamily family, const std::string& file) {
+    std::string text, problem;
+    if (!ReadWholeFile(file, text)) {
+        context.err.Report("cannot read " + AnsiToUtf8(file), static_cast<int>(GetLastError()));
+        return 1;
+    }
+    ListDocument wanted;
+    if (!ParseDocument(text, wanted, problem)) {
+        context.err.Report(AnsiToUtf8(file) + " is no list document: " + problem);
+        return 1;
+    }
+    if (family != ListFamily::Running && family != wanted.family) {
+        context.err.Report(AnsiToUtf8(file) + " holds the lists of the " + FamilyName(wanted.family) +
+                           " family, not those of --platform " + FamilyName(family));
+        return 2;
+    }
+    CSnapinRegistry registry(wanted.family);
+    CommandContext applied{registry, context.hostDirectory, context.out, context.err, context.dryRun};
+    ListDocument stored;
+    if (!ReadStoredLists(applied, wanted.family, stored)) return 1;
+    const std::vector<ListChange> plan = PlanChanges(stored, wanted);
+    for (const ListChange& change : plan)
+        if (change.action == ChangeAction::Unchanged) ReportChange(applied, change);
+    if (WriteChanges(applied, plan) != 0) {
+        context.err.Report("removed nothing, since a value could not be written");
+        return 1;
+    }
+    const int status = RemoveChanges(applied, plan);
+    if (!ChangesAnything(plan)) context.out.Say("nothing to change: the lists equal " + AnsiToUtf8(file));
+    return status;
+}
+
+}  // namespace snapinctl
