@@ -256,7 +256,7 @@ int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& va
                                reinterpret_cast<BYTE*>(data.data()), &value.size);
         if (result) return result;
         value.name = CString(name.data(), static_cast<int>(nameLength));
-        value.bytes.assign(data.data(), std::min(value.size, largestData));
+        value.bytes.assign(data.data(), data.data() + std::min(value.size, largestData));
         data[std::min(value.size, largestData)] = '\0';
         if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = data.data();
         values.push_back(value);
@@ -264,12 +264,11 @@ int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& va
     return 0;
 }
 
-int CSnapinRegistry::WriteListValue(const char* list, const std::string& name, DWORD type, const std::string& bytes) {
+int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {
     CListKey key;
     const int result = CreateListKey(list, key.Receive());
     if (result) return result;
-    return RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                          static_cast<DWORD>(bytes.size()));
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data), size);
 }
 
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {

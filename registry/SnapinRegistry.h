@@ -6,7 +6,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
 // Which family's copy of the lists a store addresses: the running platform's,
@@ -19,7 +18,7 @@ struct ListValue {
     DWORD type = REG_NONE;
     DWORD size = 0;  // of the data in bytes
     CString text;   // the data up to its first NUL, for REG_SZ and REG_MULTI_SZ
-    std::string bytes;  // the data exactly as stored
+    std::vector<char> bytes;  // the data exactly as stored
 };
 
 // The outcome of moving an entry to the other list of its kind.
@@ -63,7 +62,7 @@ public:
     int ReadListValues(const char* list, std::vector<ListValue>& values);
     // Writes a value with exactly the given name, type and bytes, creating
     // the list's key when it is missing.
-    int WriteListValue(const char* list, const std::string& name, DWORD type, const std::string& bytes);
+    int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
     int FullKeyText(const char* list, CString& fullKey) const;

@@ -108,9 +108,10 @@ int WriteChanges(CommandContext& context, const std::vector<ListChange>& plan) {
     for (const ListChange& change : plan) {
         if (change.action != ChangeAction::Added && change.action != ChangeAction::Changed) continue;
         const int result = context.dryRun ? 0
-                                          : context.registry.WriteListValue(ListKey(change.category),
-                                                                            change.value.name, change.value.type,
-                                                                            change.value.bytes);
+                                          : context.registry.WriteListValue(
+                                                ListKey(change.category), change.value.name.c_str(),
+                                                change.value.type, change.value.bytes.data(),
+                                                static_cast<DWORD>(change.value.bytes.size()));
         if (result != 0) {
             context.err.Report("cannot write \"" + AnsiToUtf8(change.value.name) + "\" to the " +
                                    ListLabel(change.category) + " list",

@@ -194,7 +194,8 @@ int ReadDocument(CSnapinRegistry& registry, ListFamily family, ListDocument& doc
             failedList = category;
             return result;
         }
-        for (const ListValue& value : values) document.lists[category].push_back({value.name.str(), value.type, value.bytes});
+        for (const ListValue& value : values) document.lists[category].push_back(
+                {value.name.str(), value.type, std::string(value.bytes.begin(), value.bytes.end())});
         std::sort(document.lists[category].begin(), document.lists[category].end(),
                   [](const DocumentValue& a, const DocumentValue& b) { return a.name < b.name; });
     }
