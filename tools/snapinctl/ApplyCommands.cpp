@@ -103,18 +103,23 @@ std::vector<ListChange> PlanChanges(const ListDocument& stored, const ListDocume
     return plan;
 }
 
-int WriteChanges(CommandContext& context, const std::vector<ListChange>& plan) {
+namespace {
+// Carries out the plan's writes, or its deletions, and reports each change made.
+int CarryOut(CommandContext& context, const std::vector<ListChange>& plan, bool removals) {
     int status = 0;
     for (const ListChange& change : plan) {
-        if (change.action != ChangeAction::Added && change.action != ChangeAction::Changed) continue;
+        const bool removal = change.action == ChangeAction::Removed;
+        if (removal != removals || change.action == ChangeAction::Unchanged) continue;
+        const DocumentValue& value = change.value;
+        const char* list = ListKey(change.category);
         const int result = context.dryRun ? 0
-                                          : context.registry.WriteListValue(
-                                                ListKey(change.category), change.value.name.c_str(),
-                                                change.value.type, change.value.bytes.data(),
-                                                static_cast<DWORD>(change.value.bytes.size()));
+                           : removal      ? context.registry.DeleteEntry(list, value.name.c_str())
+                                          : context.registry.WriteListValue(list, value.name.c_str(), value.type,
+                                                                            value.bytes.data(),
+                                                                            static_cast<DWORD>(value.bytes.size()));
         if (result != 0) {
-            context.err.Report("cannot write \"" + AnsiToUtf8(change.value.name) + "\" to the " +
-                                   ListLabel(change.category) + " list",
+            context.err.Report(std::string(removal ? "cannot remove \"" : "cannot write \"") + AnsiToUtf8(value.name) +
+                                   (removal ? "\" from the " : "\" to the ") + ListLabel(change.category) + " list",
                                result);
             status = 1;
             continue;
@@ -123,23 +128,14 @@ int WriteChanges(CommandContext& context, const std::vector<ListChange>& plan) {
     }
     return status;
 }
+}  // namespace
+
+int WriteChanges(CommandContext& context, const std::vector<ListChange>& plan) {
+    return CarryOut(context, plan, false);
+}
 
 int RemoveChanges(CommandContext& context, const std::vector<ListChange>& plan) {
-    int status = 0;
-    for (const ListChange& change : plan) {
-        if (change.action != ChangeAction::Removed) continue;
-        const int result =
-            context.dryRun ? 0 : context.registry.DeleteEntry(ListKey(change.category), change.value.name.c_str());
-        if (result != 0) {
-            context.err.Report("cannot remove \"" + AnsiToUtf8(change.value.name) + "\" from the " +
-                                   ListLabel(change.category) + " list",
-                               result);
-            status = 1;
-            continue;
-        }
-        ReportChange(context, change);
-    }
-    return status;
+    return CarryOut(context, plan, true);
 }
 
 int RunApply(CommandContext& context, ListFamily family, const std::string& file) {
