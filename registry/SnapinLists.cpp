@@ -4,9 +4,7 @@
 
 #include <algorithm>
 
-namespace {
 const char kSnapinsDirectory[] = "SNAPINS\\";
-}
 
 // clang-format off
 const SnapinListFacts kSnapinLists[kListCount] = {

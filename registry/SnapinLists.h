@@ -47,3 +47,5 @@ ListCategory ListOfKind(int32_t kind, bool enabled);
 // in the snap-ins directory. The same text after the host directory names
 // the file.
 CString EntryData(const char* fileName);
+// The snap-ins directory as entries name it, with its backslash.
+extern const char kSnapinsDirectory[];

@@ -95,7 +95,8 @@ int RunSync(CommandContext& context, bool enableNew) {
             context.out.Write(record, std::string());
         }
     }
-    if (!wrote && status == 0) context.out.Say("nothing to write: SNAPINS\\ holds no new snap-in");
+    if (!wrote && status == 0)
+        context.out.Say(std::string("nothing to write: ") + kSnapinsDirectory + " holds no new snap-in");
     return status;
 }
 
