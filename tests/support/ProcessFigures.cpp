@@ -24,6 +24,12 @@ ProcessFigures MeasureProcess() {
     HANDLE fresh = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     figures.nextHandle = static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(fresh));
     CloseHandle(fresh);
+    HBRUSH brush = CreateSolidBrush(0);
+    figures.nextGdiObject = LOWORD(reinterpret_cast<UINT_PTR>(brush));
+    DeleteObject(brush);
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
+    figures.nextUserObject = LOWORD(reinterpret_cast<UINT_PTR>(window));
+    DestroyWindow(window);
     figures.heapBytes = HeapBytesInUse();
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;
