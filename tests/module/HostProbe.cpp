@@ -107,8 +107,8 @@ void Step(const std::string& step, const char* argument) {
 }  // namespace
 
 void SayFigures(const char* label, const ProcessFigures& f) {
-    Say("%s handle-count=%lu next-handle=%lu next-gdi=%lu next-user=%lu heap=%lu pagefile=%lu\n", label,
-        f.handleCount, f.nextHandle, f.nextGdiObject, f.nextUserObject, f.heapBytes, f.pagefileBytes);
+    Say("%s handle-count=%lu next-handle=%lu next-gdi=%lu windows=%lu heap=%lu pagefile=%lu\n", label,
+        f.handleCount, f.nextHandle, f.nextGdiObject, f.threadWindows, f.heapBytes, f.pagefileBytes);
 }
 
 // Forgets every snap-in list, so that the next start offers SNAPINS\ again.

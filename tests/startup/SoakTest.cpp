@@ -11,15 +11,15 @@
 
 namespace {
 struct Figures {
-    unsigned long handleCount = 0, nextHandle = 0, nextGdi = 0, nextUser = 0, heap = 0, pagefile = 0;
+    unsigned long handleCount = 0, nextHandle = 0, nextGdi = 0, windows = 0, heap = 0, pagefile = 0;
 };
 
 bool ReadFigures(const std::string& output, const char* label, Figures& f) {
     const size_t at = output.find(std::string(label) + " handle-count=");
     return at != std::string::npos &&
            std::sscanf(output.c_str() + at + std::string(label).size(),
-                       " handle-count=%lu next-handle=%lu next-gdi=%lu next-user=%lu heap=%lu pagefile=%lu",
-                       &f.handleCount, &f.nextHandle, &f.nextGdi, &f.nextUser, &f.heap, &f.pagefile) == 6;
+                       " handle-count=%lu next-handle=%lu next-gdi=%lu windows=%lu heap=%lu pagefile=%lu",
+                       &f.handleCount, &f.nextHandle, &f.nextGdi, &f.windows, &f.heap, &f.pagefile) == 6;
 }
 
 // Runs the probe's `mode` (--soak or --cycles) for 1,000 rounds; after the
@@ -45,7 +45,7 @@ void ExpectNothingLeftBehind(const char* mode, const char* summary, bool unloads
     ASSERT_GT(before.heap, 0u);
     EXPECT_LE(after.nextHandle, before.nextHandle) << "kernel handles leaked";
     EXPECT_LE(after.nextGdi, before.nextGdi) << "GDI objects leaked";
-    EXPECT_LE(after.nextUser, before.nextUser) << "windows leaked";
+    EXPECT_LE(after.windows, before.windows) << "windows leaked";
     if (before.handleCount) {
         EXPECT_LE(after.handleCount, before.handleCount);
     }
