@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -37,7 +38,9 @@ int GetModulePath(HINSTANCE module, CString& path) {
     size_t length = 0;
     const int result = ModulePathLength(buffer, returned, kHostPathCapacity, GetLastError(), length);
     if (result != 0) return result;
-    path = CString(buffer, static_cast<int>(length));
+    CString text(buffer, static_cast<int>(length));
+    if (text.Failed()) return kFailedAllocation;
+    path = std::move(text);
     return 0;
 }
 
@@ -50,7 +53,9 @@ int GetHostDirectory(CString& directory) {
     const int result = GetModulePath(nullptr, path);
     if (result != 0) return result;
     const size_t keep = DirectoryPrefixLength(path.GetString(), static_cast<size_t>(path.GetLength()), IsLeadByte);
-    directory = CString(path, static_cast<int>(keep));
+    CString text(path, static_cast<int>(keep));
+    if (text.Failed()) return kFailedAllocation;
+    directory = std::move(text);
     return 0;
 }
 
@@ -103,9 +108,9 @@ int ReadFileDescription(const char* fileName, CString& description) {
     if (size == 0) return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
 
     // Twice the reported size, as the platform's ANSI conversion may need it.
-    if (size > SIZE_MAX / 2) return -1;
+    if (size > SIZE_MAX / 2) return kFailedAllocation;
     std::unique_ptr<unsigned char[]> block(new (std::nothrow) unsigned char[size_t{size} * 2]);
-    if (!block) return -1;
+    if (!block) return kFailedAllocation;
 
     SetLastError(NO_ERROR);
     if (!GetFileVersionInfoA(fileName, 0, size, block.get())) return LastErrorOr(ERROR_RESOURCE_DATA_NOT_FOUND);
@@ -123,6 +128,8 @@ int ReadFileDescription(const char* fileName, CString& description) {
     // The reported length may count the terminating NUL (or more padding):
     // the description ends at the first NUL within it.
     const char* text = static_cast<const char*>(value);
-    description = CString(text, static_cast<int>(strnlen(text, length)));
+    CString found(text, static_cast<int>(strnlen(text, length)));
+    if (found.Failed()) return kFailedAllocation;
+    description = std::move(found);
     return 0;
 }

@@ -1,5 +1,7 @@
 #include "framework/CheckListBox.h"
 
+#include <algorithm>
+#include <functional>
 #include <new>
 
 namespace {
@@ -38,9 +40,21 @@ int CCheckListBox::GetCheck(int index) {
     return row ? row->check : 0;
 }
 
+int CCheckListBox::RowSlot(LRESULT itemData) const {
+    const auto* at = reinterpret_cast<const Row*>(itemData);
+    const auto before = [](const std::unique_ptr<Row>& row, const Row* key) { return std::less<const Row*>()(row.get(), key); };
+    const auto found = std::lower_bound(m_rows.begin(), m_rows.end(), at, before);
+    return static_cast<int>(found - m_rows.begin());
+}
+
 CCheckListBox::Row* CCheckListBox::FindRow(LRESULT itemData) const {
-    auto found = m_rows.find(itemData);
-    return found == m_rows.end() ? nullptr : found->second.get();
+    const int slot = RowSlot(itemData);
+    const bool held = slot < m_rows.GetSize() && m_rows[slot].get() == reinterpret_cast<const Row*>(itemData);
+    return held ? m_rows[slot].get() : nullptr;
+}
+
+void CCheckListBox::ForgetRow(LRESULT itemData) {
+    if (FindRow(itemData)) m_rows.RemoveAt(RowSlot(itemData));
 }
 
 // The row's record, made on first use; a value the row carried before keeps
@@ -54,13 +68,9 @@ CCheckListBox::Row* CCheckListBox::RowAt(int index) {
     std::unique_ptr<Row> row(new (std::nothrow) Row{itemData, 0});
     if (!row) return nullptr;
     Row* made = row.get();
-    try {
-        m_rows.emplace(reinterpret_cast<LRESULT>(made), std::move(row));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    if (!m_rows.InsertAt(RowSlot(reinterpret_cast<LRESULT>(made)), std::move(row))) return nullptr;
     if (Default(LB_SETITEMDATA, index, reinterpret_cast<LPARAM>(made)) != LB_ERR) return made;
-    m_rows.erase(reinterpret_cast<LRESULT>(made));
+    ForgetRow(reinterpret_cast<LRESULT>(made));
     return nullptr;
 }
 
@@ -85,7 +95,7 @@ LRESULT CCheckListBox::GetUserValue(int index) {
 LRESULT CCheckListBox::DeleteRow(int index) {
     const LRESULT itemData = Default(LB_GETITEMDATA, index, 0);
     const LRESULT remaining = Default(LB_DELETESTRING, index, 0);
-    if (remaining != LB_ERR) m_rows.erase(itemData);
+    if (remaining != LB_ERR) ForgetRow(itemData);
     return remaining;
 }
 
@@ -117,7 +127,7 @@ LRESULT CCheckListBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case LB_RESETCONTENT:
     case WM_NCDESTROY: {
         const LRESULT result = Default(message, wParam, lParam);
-        m_rows.clear();
+        m_rows.RemoveAll();
         return result;
     }
     case WM_LBUTTONDOWN:

@@ -5,10 +5,10 @@
 // caller's value, so LB_SETITEMDATA and LB_GETITEMDATA sent to the window
 // keep carrying the caller's value and the record moves with its row when the
 // list box sorts.
+#include "framework/Array.h"
 #include "framework/Wnd.h"
 
 #include <memory>
-#include <unordered_map>
 
 // Registered window message answered with the check state of row wParam
 // (0 or 1, LB_ERR for no such row): for callers that hold only the window.
@@ -40,6 +40,9 @@ private:
     };
 
     Row* FindRow(LRESULT itemData) const;
+    // Where a record at `itemData` stands, or would stand, in m_rows.
+    int RowSlot(LRESULT itemData) const;
+    void ForgetRow(LRESULT itemData);
     Row* RowAt(int index);
     LRESULT SetUserValue(int index, LPARAM value);
     LRESULT GetUserValue(int index);
@@ -48,5 +51,5 @@ private:
     void ToggleBoxAt(LPARAM point);
     void DrawItem(const DRAWITEMSTRUCT& item);
 
-    std::unordered_map<LRESULT, std::unique_ptr<Row>> m_rows;  // keyed by the row's item data
+    CArray<std::unique_ptr<Row>> m_rows;  // in the order of their addresses, the rows' item data
 };

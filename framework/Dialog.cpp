@@ -95,24 +95,16 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::OnOK() { EndDialog(IDOK); }
 
-// The dialog manager in user32 calls this: no exception may unwind through
-// it. A handler that fails that way has done what it did until then; the
-// message counts as not handled, and the dialog stays as it is (OnInitDialog
-// as if its list had refused a row, a command as if it had not been given).
 INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    try {
-        if (message == WM_INITDIALOG) {
-            auto* dialog = reinterpret_cast<CDialog*>(lParam);
-            SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-            dialog->m_hWnd = hwnd;
-            if (dialog->m_centre) CentreWindow(hwnd);
-            return dialog->OnInitDialog();
-        }
-        auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-        return dialog ? dialog->OnMessage(message, wParam, lParam) : FALSE;
-    } catch (...) {
-        return FALSE;
+    if (message == WM_INITDIALOG) {
+        auto* dialog = reinterpret_cast<CDialog*>(lParam);
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        dialog->m_hWnd = hwnd;
+        if (dialog->m_centre) CentreWindow(hwnd);
+        return dialog->OnInitDialog();
     }
+    auto* dialog = reinterpret_cast<CDialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    return dialog ? dialog->OnMessage(message, wParam, lParam) : FALSE;
 }
 
 INT_PTR CDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {

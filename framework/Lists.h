@@ -1,20 +1,21 @@
 #pragma once
 // CStringList and CPtrList: ordered lists that grow at their tail.
+#include "framework/Array.h"
 #include "framework/String.h"
-#include <list>
 
 template <typename T>
 class CTailList {
 public:
-    void AddTail(const T& item) { m_items.push_back(item); }
-    void RemoveAll() { m_items.clear(); }
-    int GetCount() const { return static_cast<int>(m_items.size()); }
-    bool IsEmpty() const { return m_items.empty(); }
-    typename std::list<T>::const_iterator begin() const { return m_items.begin(); }
-    typename std::list<T>::const_iterator end() const { return m_items.end(); }
+    // False, and the list as it was, when there is no memory for the item.
+    bool AddTail(T item) { return m_items.Add(std::move(item)); }
+    void RemoveAll() { m_items.RemoveAll(); }
+    int GetCount() const { return m_items.GetSize(); }
+    bool IsEmpty() const { return m_items.IsEmpty(); }
+    const T* begin() const { return m_items.begin(); }
+    const T* end() const { return m_items.end(); }
 
 private:
-    std::list<T> m_items;
+    CArray<T> m_items;
 };
 
 class CStringList : public CTailList<CString> {};

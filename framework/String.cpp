@@ -1,7 +1,7 @@
 #include "framework/String.h"
 
-#include <cstdint>
 #include <cstring>
+#include <new>
 #include <utility>
 
 CString::CString(const char* text) : CString(text, text ? static_cast<int>(std::strlen(text)) : 0) {}
@@ -10,8 +10,14 @@ CString::CString(const char* text, int length) {
     if (text && length > 0) Append(text, static_cast<size_t>(length));
 }
 
+CString::CString(const CString& other) : CString(other.m_text, static_cast<int>(other.m_length)) {
+    m_failed = m_failed || other.m_failed;
+}
+
 CString::CString(CString&& other) noexcept
-    : m_text(std::exchange(other.m_text, nullptr)), m_length(std::exchange(other.m_length, 0)) {}
+    : m_text(std::exchange(other.m_text, nullptr)),
+      m_length(std::exchange(other.m_length, 0)),
+      m_failed(std::exchange(other.m_failed, false)) {}
 
 CString& CString::operator=(const CString& other) {
     if (this != &other) *this = CString(other);
@@ -21,6 +27,7 @@ CString& CString::operator=(const CString& other) {
 CString& CString::operator=(CString&& other) noexcept {
     std::swap(m_text, other.m_text);
     std::swap(m_length, other.m_length);
+    std::swap(m_failed, other.m_failed);
     return *this;
 }
 
@@ -35,14 +42,19 @@ CString& CString::operator+=(const char* text) {
 
 CString& CString::operator+=(const CString& other) {
     Append(other.GetString(), other.m_length);
+    m_failed = m_failed || other.m_failed;
     return *this;
 }
 
-// The new block is complete before the old one is given up, so a failed
-// allocation leaves the text as it was.
+// Without memory for the joined text the string becomes failed and empty.
 void CString::Append(const char* text, size_t length) {
-    if (length == 0) return;
-    char* joined = new char[m_length + length + 1];
+    if (length == 0 || m_failed) return;
+    char* joined = m_length + length < m_length ? nullptr : new (std::nothrow) char[m_length + length + 1];
+    if (!joined) {
+        Empty();
+        m_failed = true;
+        return;
+    }
     if (m_text) std::memcpy(joined, m_text, m_length);
     std::memcpy(joined + m_length, text, length);
     joined[m_length + length] = '\0';
@@ -58,11 +70,4 @@ bool operator==(const CString& a, const CString& b) {
 bool operator==(const CString& a, const char* b) {
     const char* text = b ? b : "";
     return std::strlen(text) == a.m_length && std::memcmp(a.GetString(), text, a.m_length) == 0;
-}
-
-size_t CStringHash::operator()(const CString& text) const noexcept {
-    uint32_t hash = 2166136261u;
-    const char* bytes = text.GetString();
-    for (int i = 0; i < text.GetLength(); ++i) hash = (hash ^ static_cast<unsigned char>(bytes[i])) * 16777619u;
-    return hash;
 }

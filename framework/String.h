@@ -1,16 +1,21 @@
 #pragma once
 // CString: an owned single-byte text of the active code page, on a heap block
-// of its own. Copies and appends that cannot get memory throw std::bad_alloc,
-// which the module's entry points turn into -1.
+// of its own. A text that could not get memory is failed: it reads as empty,
+// and every copy or append of it is failed too, so a caller checks Failed()
+// once, where it uses the result, and reports -1.
 #include <cstddef>
 #include <string>
+#include <utility>
+
+// The module's result code for a failed allocation.
+constexpr int kFailedAllocation = -1;
 
 class CString {
 public:
     CString() noexcept = default;
     CString(const char* text);
     CString(const char* text, int length);
-    CString(const CString& other) : CString(other.m_text, static_cast<int>(other.m_length)) {}
+    CString(const CString& other);
     CString(CString&& other) noexcept;
     CString& operator=(const CString& other);
     CString& operator=(CString&& other) noexcept;
@@ -20,14 +25,15 @@ public:
     operator const char*() const { return GetString(); }
     int GetLength() const { return static_cast<int>(m_length); }
     bool IsEmpty() const { return m_length == 0; }
+    bool Failed() const { return m_failed; }
     void Empty();
     // The text's own GetLength() bytes, to change in place; null when empty.
     char* GetBuffer() { return m_text; }
 
     CString& operator+=(const char* text);
     CString& operator+=(const CString& other);
-    friend CString operator+(CString left, const char* right) { return left += right; }
-    friend CString operator+(CString left, const CString& right) { return left += right; }
+    friend CString operator+(CString left, const char* right) { return std::move(left += right); }
+    friend CString operator+(CString left, const CString& right) { return std::move(left += right); }
     friend bool operator==(const CString& a, const CString& b);
     friend bool operator!=(const CString& a, const CString& b) { return !(a == b); }
     friend bool operator==(const CString& a, const char* b);
@@ -40,9 +46,5 @@ private:
 
     char* m_text = nullptr;
     size_t m_length = 0;
-};
-
-// For unordered containers keyed by a CString (FNV-1a over its bytes).
-struct CStringHash {
-    size_t operator()(const CString& text) const noexcept;
+    bool m_failed = false;
 };

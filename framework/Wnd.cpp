@@ -40,13 +40,7 @@ LRESULT CWnd::Default(UINT message, WPARAM wParam, LPARAM lParam) {
 LRESULT CALLBACK CWnd::SubclassProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* wnd = FromHandlePermanent(hwnd);
     if (!wnd) return DefWindowProcA(hwnd, message, wParam, lParam);
-    // Called from user32: no exception may unwind through it. A message
-    // whose handling failed that way gets 0.
-    LRESULT result = 0;
-    try {
-        result = wnd->WindowProc(message, wParam, lParam);
-    } catch (...) {
-    }
+    const LRESULT result = wnd->WindowProc(message, wParam, lParam);
     if (message == WM_NCDESTROY) wnd->UnsubclassWindow();
     return result;
 }

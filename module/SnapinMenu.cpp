@@ -46,20 +46,11 @@ void CSnapinSetupMenu::DoAction() {
     dialog.DoModal();
 }
 
-// The callbacks are called by the host, which knows no C++ exceptions: a
-// failure inside them ends the callback and nothing more.
+// The host calls these through the pointers handed over at registration.
 void __cdecl CSnapinSetupMenu::MenuValid(unsigned int* state) {
-    if (!state) return;
-    try {
-        *state = g_currentMenu ? g_currentMenu->GetState() : kMenuStateUnavailable;
-    } catch (...) {
-        *state = kMenuStateUnavailable;
-    }
+    if (state) *state = g_currentMenu ? g_currentMenu->GetState() : kMenuStateUnavailable;
 }
 
 void __cdecl CSnapinSetupMenu::MenuAction() {
-    try {
-        if (g_currentMenu) g_currentMenu->DoAction();
-    } catch (...) {
-    }
+    if (g_currentMenu) g_currentMenu->DoAction();
 }

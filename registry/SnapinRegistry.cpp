@@ -1,9 +1,11 @@
 #include "registry/SnapinRegistry.h"
 
 #include "files/SnapinFiles.h"
+#include "registry/ListKey.h"
 #include "registry/TextCase.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 constexpr int kNoText = -1;
@@ -15,23 +17,6 @@ constexpr int kLongestName = kNameChars - 1;
 constexpr int kLongestDataText = kDataBytes - 1;
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
-
-// Owns an open registry key and closes it on every path.
-class CListKey {
-public:
-    CListKey() = default;
-    ~CListKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    CListKey(const CListKey&) = delete;
-    CListKey& operator=(const CListKey&) = delete;
-
-    HKEY& Receive() { return m_key; }
-    operator HKEY() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 // A value's type and data as the registry returns them. The spare byte holds
 // a terminator even when the data fills the whole size given to the platform.
@@ -101,7 +86,7 @@ int CSnapinRegistry::FullKeyText(const char* list, CString& fullKey) const {
         platformId = version.dwPlatformId;
     }
     fullKey = CString(list) + ListKeySuffix(platformId);
-    return 0;
+    return fullKey.Failed() ? kFailedAllocation : 0;
 }
 
 const char* ListKeySuffix(DWORD platformId) { return platformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95"; }
@@ -163,7 +148,9 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
             continue;
         }
         if (result) break;
-        names.AddTail(UpperCaseName(CString(name, static_cast<int>(nameLength))));
+        const CString stored(name, static_cast<int>(nameLength));
+        CString upper = UpperCaseName(stored);
+        if (stored.Failed() || upper.Failed() || !names.AddTail(std::move(upper))) return kFailedAllocation;
     }
     return result == ERROR_NO_MORE_ITEMS ? overlong : result;
 }
@@ -178,13 +165,16 @@ int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString&
     result = RegQueryValueExA(key, valueName, nullptr, &value.type, value.Buffer(), &value.size);
     if (result) return result;
     if (!value.IsText()) return kNoText;
-    data = value.Text();
+    CString text(value.Text());
+    if (text.Failed()) return kFailedAllocation;
+    data = std::move(text);
     return 0;
 }
 
 int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dataIsFileName) {
     if (!fileName) return ERROR_INVALID_PARAMETER;
     const CString dataText = dataIsFileName ? CString(fileName) : EntryData(fileName);
+    if (dataText.Failed()) return kFailedAllocation;
     if (lstrlenA(fileName) > kLongestName || dataText.GetLength() > kLongestDataText)
         return ERROR_FILENAME_EXCED_RANGE;
     CListKey key;
@@ -217,7 +207,9 @@ int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CStrin
         if (result == ERROR_MORE_DATA) continue;
         if (result) return result;
         if (value.IsText() && EqualIgnoringAsciiCase(text, value.Text())) {
-            valueName = CString(name, static_cast<int>(nameLength));
+            CString found(name, static_cast<int>(nameLength));
+            if (found.Failed()) return kFailedAllocation;
+            valueName = std::move(found);
             return 0;
         }
     }
@@ -238,42 +230,11 @@ EntryMove CSnapinRegistry::MoveEntry(ListCategory from, const char* name) {
     return move;
 }
 
-int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
-    CListKey key;
-    int result = OpenListKey(list, key.Receive());
-    if (result) return result;
-    DWORD count = 0, longestName = 0, largestData = 0;
-    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
-                              &largestData, nullptr, nullptr);
-    if (result) return result;
-    std::vector<char> name(longestName + 1);
-    std::vector<char> data(largestData + 1);
-    for (DWORD index = 0; index < count; ++index) {
-        ListValue value;
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        value.size = largestData;
-        result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.type,
-                               reinterpret_cast<BYTE*>(data.data()), &value.size);
-        if (result) return result;
-        value.name = CString(name.data(), static_cast<int>(nameLength));
-        value.bytes.assign(data.data(), data.data() + std::min(value.size, largestData));
-        data[std::min(value.size, largestData)] = '\0';
-        if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = data.data();
-        values.push_back(value);
-    }
-    return 0;
-}
-
-int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {
-    CListKey key;
-    const int result = CreateListKey(list, key.Receive());
-    if (result) return result;
-    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data), size);
-}
-
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {
     CString description;
+    const CString data = list ? CString() : EntryData(name);
     const int result = list ? registry.GetEntryDescription(list, name, description)
-                            : GetFileDescription(EntryData(name), description);
+                     : data.Failed() ? kFailedAllocation
+                                     : GetFileDescription(data, description);
     return result == 0 ? description : name;
 }

@@ -32,7 +32,8 @@ struct EntryMove {
 // Each operation names a list by its key text (ListKey), appends the platform suffix,
 // opens the key under HKEY_CURRENT_USER, does one registry operation and
 // closes the key again. Results: 0, a Win32 code, or -1 for a value that
-// holds no text. Output arguments change only when the result is 0.
+// holds no text or a failed allocation. Output arguments change only when
+// the result is 0.
 class CSnapinRegistry {
 public:
     explicit CSnapinRegistry(ListFamily family = ListFamily::Running) : m_family(family) {}

@@ -1,6 +1,7 @@
 // Start-up work of the module: self-registration, discovery of snap-ins
 // copied into the snap-ins directory since the last start, and the menu item.
 #include "files/SnapinFiles.h"
+#include "framework/Array.h"
 #include "module/SnapinSetupApp.h"
 #include "registry/SnapinRegistry.h"
 #include "startup/SnapinScan.h"
@@ -9,14 +10,14 @@
 
 #include <memory>
 #include <new>
-#include <vector>
+#include <utility>
 
 namespace {
-using NewSnapins = std::vector<std::unique_ptr<SnapinItem>>;
+using NewSnapins = CArray<std::unique_ptr<SnapinItem>>;
 
 // A record for each file the scan offers, in directory order; a file whose
 // record cannot be allocated is passed over.
-NewSnapins RecordsOfOffers(const std::vector<ScannedFile>& files) {
+NewSnapins RecordsOfOffers(const CArray<ScannedFile>& files) {
     NewSnapins found;
     for (const ScannedFile& file : files) {
         if (file.action != ScanAction::Offer) continue;
@@ -27,14 +28,16 @@ NewSnapins RecordsOfOffers(const std::vector<ScannedFile>& files) {
         // records that choice.
         item->enabled = 1;
         item->fileName = file.name;
-        found.push_back(std::move(item));
+        if (!item->fileName.Failed()) found.Add(std::move(item));
     }
     return found;
 }
 
+// Without memory for the dialog's list nothing is offered, and nothing written.
 void OfferAndRecord(CSnapinRegistry& registry, const NewSnapins& snapins) {
     CPtrList offered;
-    for (const auto& item : snapins) offered.AddTail(item.get());
+    for (const auto& item : snapins)
+        if (!offered.AddTail(item.get())) return;
     CNewSnapinsDlg dialog(&offered);
     dialog.DoModal();
 
@@ -57,7 +60,7 @@ int CSnapinSetupApp::OnInit() {
     // offering them again would enable what the user disabled: offer
     // nothing this time.
     const NewSnapins snapins = unread ? NewSnapins() : RecordsOfOffers(ScanSnapinsDirectory(hostDirectory, known));
-    if (!snapins.empty()) OfferAndRecord(registry, snapins);
+    if (!snapins.IsEmpty()) OfferAndRecord(registry, snapins);
 
     CreateMenuItem();
     return 0;

@@ -3,6 +3,7 @@
 #include "framework/FileFind.h"
 
 int ProbeFile(const CString& path, bool& exists) {
+    if (path.Failed()) return kFailedAllocation;
     CFileFind find;
     if (!find.FindFile(path)) {
         const DWORD code = GetLastError();

@@ -27,6 +27,7 @@ int CSnapinSetupApp::RegisterSelf() {
     if (result != 0) return result;
 
     const CString currentName = FileNameOfPath(modulePath);
+    if (currentName.Failed()) return kFailedAllocation;
     if (EqualIgnoringAsciiCase(currentName, kCanonicalFileName)) return 0;
 
     CSnapinRegistry registry;

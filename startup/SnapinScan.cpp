@@ -2,26 +2,56 @@
 
 #include "framework/FileFind.h"
 
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
 namespace {
+// Orders texts by their bytes, then by their length.
+int CompareNames(const CString& a, const CString& b) {
+    const int common = std::min(a.GetLength(), b.GetLength());
+    const int bytes = std::memcmp(a.GetString(), b.GetString(), static_cast<size_t>(common));
+    return bytes != 0 ? bytes : a.GetLength() - b.GetLength();
+}
+
 ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, const CFileFind& finder) {
     ScannedFile found;
     found.file = finder.GetFileName();
     found.name = UpperCaseName(found.file);
+    if (found.file.Failed() || found.name.Failed()) {
+        found.check = kFailedAllocation;
+        return found;
+    }
     if (finder.IsDirectory()) {
         found.directory = true;
         return found;
     }
-    const auto entry = known.find(found.name);
-    if (entry != known.end()) {
+    if (const ListCategory* list = known.Find(found.name)) {
         found.action = ScanAction::Known;
-        found.knownIn = entry->second;
+        found.knownIn = *list;
         return found;
     }
-    found.check = InspectSnapinFile(hostDirectory + EntryData(found.name), found.kind, found.verdict);
+    const CString path = hostDirectory + EntryData(found.name);
+    found.check = path.Failed() ? kFailedAllocation : InspectSnapinFile(path, found.kind, found.verdict);
     if (found.check == 0) found.action = ScanAction::Offer;
     return found;
 }
 }  // namespace
+
+bool KnownNames::Before(const Known& a, const Known& b) {
+    const int order = CompareNames(a.name, b.name);
+    return order != 0 ? order < 0 : a.list < b.list;
+}
+
+bool KnownNames::Add(CString name, ListCategory list) { return m_names.Add(Known{std::move(name), list}); }
+
+void KnownNames::Sort() { std::sort(m_names.begin(), m_names.end(), Before); }
+
+const ListCategory* KnownNames::Find(const CString& name) const {
+    const Known* found = std::lower_bound(m_names.begin(), m_names.end(), name,
+                                          [](const Known& known, const CString& key) { return CompareNames(known.name, key) < 0; });
+    return found != m_names.end() && CompareNames(found->name, name) == 0 ? &found->list : nullptr;
+}
 
 KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
     KnownNames known;
@@ -32,18 +62,23 @@ KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
         // the rest of its list is read.
         const int result = registry.EnumEntries(list.key, names);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) unread = result;
-        for (const CString& name : names) known.emplace(name, list.category);
+        for (const CString& name : names) {
+            CString copy(name);
+            if (copy.Failed() || !known.Add(std::move(copy), list.category)) unread = kFailedAllocation;
+        }
     }
+    known.Sort();
     return known;
 }
 
-std::vector<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known) {
-    std::vector<ScannedFile> files;
+CArray<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known) {
+    CArray<ScannedFile> files;
+    const CString pattern = hostDirectory + EntryData("*.DLL");
     CFileFind finder;
-    bool more = finder.FindFile(hostDirectory + EntryData("*.DLL"));
+    bool more = !pattern.Failed() && finder.FindFile(pattern);
     while (more) {
         more = finder.FindNextFile();
-        files.push_back(Classify(hostDirectory, known, finder));
+        files.Add(Classify(hostDirectory, known, finder));
     }
     finder.Close();
     return files;

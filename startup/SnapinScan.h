@@ -4,18 +4,34 @@
 // new snap-in is written to. Start-up and snapinctl's scan and sync both
 // run this code.
 #include "files/SnapinFiles.h"
+#include "framework/Array.h"
 #include "framework/String.h"
 #include "registry/SnapinRegistry.h"
 
-#include <unordered_map>
-#include <vector>
+// Upper-cased value names, each with the first list holding it.
+class KnownNames {
+public:
+    // False when there is no memory for the name.
+    bool Add(CString name, ListCategory list);
+    // Makes the names searchable; Find needs it after the last Add.
+    void Sort();
+    // The first list holding the name, or null when none holds it.
+    const ListCategory* Find(const CString& name) const;
 
-// Upper-cased value name -> the first list holding it.
-using KnownNames = std::unordered_map<CString, ListCategory, CStringHash>;
+private:
+    struct Known {
+        CString name;
+        ListCategory list;
+    };
+    static bool Before(const Known& a, const Known& b);
+
+    CArray<Known> m_names;  // by name, then by list
+};
 
 // The value names of all four lists, in the order start-up reads them.
 // `unread` receives the code of a list that exists but could not be read to
-// its end, whose names are then missing; 0 when every list was read.
+// its end, whose names are then missing, or -1 when names could not be kept
+// for want of memory; 0 when every list was read.
 KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread);
 
 enum class ScanAction { Offer, Known, Skip };
@@ -33,5 +49,7 @@ struct ScannedFile {
 };
 
 // Every match below the host directory (with its trailing backslash), in the
-// order the directory search returns them.
-std::vector<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known);
+// order the directory search returns them. A file that cannot be classified
+// for want of memory is skipped with the check -1; one that cannot be
+// recorded is left out, as start-up would pass it over.
+CArray<ScannedFile> ScanSnapinsDirectory(const CString& hostDirectory, const KnownNames& known);

@@ -16,7 +16,8 @@ BOOL CNewSnapinsDlg::OnInitDialog() {
     CSnapinRegistry registry;
     for (void* entry : *m_snapins) {
         auto* item = static_cast<SnapinItem*>(entry);
-        if (!AddSnapinRow(m_checkList, RowText(registry, nullptr, item->fileName), 1, item)) return FALSE;
+        const CString text = RowText(registry, nullptr, item->fileName);
+        if (text.Failed() || !AddSnapinRow(m_checkList, text, 1, item)) return FALSE;
     }
     return TRUE;
 }

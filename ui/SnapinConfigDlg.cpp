@@ -22,7 +22,10 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
     CSnapinRegistry registry;
     for (ListCategory category : ListsInFillOrder()) {
         CStringList names;
-        registry.EnumEntries(ListKey(category), names);
+        // A list that is missing or cannot be read adds no rows; without
+        // memory for its names the dialog stops adding rows, as it does when
+        // the list box refuses one.
+        if (registry.EnumEntries(ListKey(category), names) == kFailedAllocation) return FALSE;
         for (const CString& name : names)
             if (!AddEntryRow(registry, category, name)) return FALSE;
     }
@@ -32,27 +35,25 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
 bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name) {
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
-    if (AddSnapinRow(m_checkList, RowText(registry, ListKey(category), name), StartCheck(category), record)) return true;
-    m_records.pop_back();
+    const CString text = RowText(registry, ListKey(category), name);
+    if (!text.Failed() && AddSnapinRow(m_checkList, text, StartCheck(category), record)) return true;
+    m_records.RemoveAt(m_records.GetSize() - 1);
     return false;
 }
 
 SnapinItem* CSnapinConfigDlg::NewRecord(ListCategory category, const CString& name) {
-    try {
-        m_records.push_back(std::make_unique<SnapinItem>());
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-    SnapinItem* record = m_records.back().get();
+    std::unique_ptr<SnapinItem> record(new (std::nothrow) SnapinItem);
+    if (!record) return nullptr;
     record->kind = category;
     record->fileName = name;
-    return record;
+    SnapinItem* made = record.get();
+    return !made->fileName.Failed() && m_records.Add(std::move(record)) ? made : nullptr;
 }
 
 // Every row's record is held until OK or Cancel frees them all; a late
 // command after that finds none.
 SnapinItem* CSnapinConfigDlg::RecordOf(int row) {
-    return m_records.empty() ? nullptr : SnapinRowRecord(m_checkList, row);
+    return m_records.IsEmpty() ? nullptr : SnapinRowRecord(m_checkList, row);
 }
 
 void CSnapinConfigDlg::OnOKButton() {
@@ -67,12 +68,12 @@ void CSnapinConfigDlg::OnOKButton() {
         const ListCategory category = static_cast<ListCategory>(record->kind);
         if (m_checkList.GetCheck(row) != StartCheck(category)) registry.MoveEntry(category, record->fileName);
     }
-    m_records.clear();
+    m_records.RemoveAll();
     EndDialog(0);
 }
 
 void CSnapinConfigDlg::OnCancel() {
-    m_records.clear();
+    m_records.RemoveAll();
     CDialog::OnCancel();
 }
 

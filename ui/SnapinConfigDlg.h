@@ -2,13 +2,13 @@
 // The dialog that lists every entry of the four snap-in lists, enabled ones
 // checked, and on OK moves each entry whose check changed to the other list
 // of its kind. The dialog owns the records behind its rows.
+#include "framework/Array.h"
 #include "framework/CheckListBox.h"
 #include "framework/Dialog.h"
 #include "registry/SnapinLists.h"
 #include "ui/SnapinItem.h"
 
 #include <memory>
-#include <vector>
 
 class CSnapinRegistry;
 
@@ -29,7 +29,7 @@ private:
     SnapinItem* RecordOf(int row);
 
     CCheckListBox m_checkList;
-    std::vector<std::unique_ptr<SnapinItem>> m_records;
+    CArray<std::unique_ptr<SnapinItem>> m_records;
 
     DECLARE_MESSAGE_MAP()
 };

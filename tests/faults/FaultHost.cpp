@@ -230,9 +230,9 @@ int main(int argc, char** argv) {
                 std::printf("begin %s %lu\n", argv[i], k);
                 std::fflush(stdout);
                 Outcome outcome = RunOnce(module, *scenario, call, k);
-                // What the platform or the runtime sets up once, on the first
-                // use of a path (the unwinder's tables on the first exception),
-                // is not a leak: the same run again must then come back flat.
+                // What the platform sets up once, on the first use of a
+                // path, is not a leak: the same run again must then come
+                // back flat.
                 if (outcome.heap != 0 || outcome.handle != 0) {
                     std::printf("first heap=%+ld handle=%+ld\n", outcome.heap, outcome.handle);
                     outcome = RunOnce(module, *scenario, call, k);

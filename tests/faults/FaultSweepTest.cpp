@@ -176,13 +176,14 @@ struct Finding {
 };
 
 const Finding kFindings[] = {
-    {"StartupBadAllocOutOfInitSnapin", "startup", "malloc", 1},
-    {"StartupBadAllocThroughNewSnapinsDialog", "startup", "malloc", 54},
+    {"StartupFailedAllocationInInitSnapin", "startup", "malloc", 1},
+    {"StartupFailedAllocationInNewSnapinsDialog", "startup", "malloc", 54},
     {"StartupRowWithoutCheckStateWrittenDisabled", "startup", "malloc", 59},
     {"StartupUnreadListReoffersDisabledSnapin", "startup", "RegEnumValueA", 6},
-    {"RegisterBadAllocOutOfInitSnapin", "register", "malloc", 1},
+    {"StartupUncopiedNameReoffersDisabledSnapin", "startup", "malloc", 27},
+    {"RegisterFailedAllocationInInitSnapin", "register", "malloc", 1},
     {"RegisterFailedProbeLosesCanonicalData", "register", "FindFirstFileA", 1},
-    {"ConfigureBadAllocThroughConfigurationDialog", "configure", "malloc", 1},
+    {"ConfigureFailedAllocationInConfigurationDialog", "configure", "malloc", 1},
 };
 
 void PrintTo(const Finding& finding, std::ostream* out) { *out << finding.name; }

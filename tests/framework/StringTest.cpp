@@ -36,9 +36,3 @@ TEST(String, AppendsCopiesAndMovesKeepTheirOwnText) {
     moved.Empty();
     EXPECT_TRUE(moved.IsEmpty());
 }
-
-TEST(String, EqualTextsHashAlike) {
-    const CStringHash hash;
-    EXPECT_EQ(hash(CString("NEWSNAP.DLL")), hash(CString("NEW") + "SNAP.DLL"));
-    EXPECT_NE(hash(CString("NEWSNAP.DLL")), hash(CString("NEWSNAP.DLM")));
-}

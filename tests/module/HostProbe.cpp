@@ -22,6 +22,7 @@
 
 namespace {
 HMODULE g_module = nullptr;
+std::string g_modulePath;
 bool g_quiet = false;
 
 void Say(const char* format, ...) {
@@ -86,7 +87,8 @@ void Step(const std::string& step, const char* argument) {
     if (step == "--hkcu") {
         Say("hkcu=%s\n", OverrideCurrentUser(argument) ? "ok" : "failed");
     } else if (step == "--load") {
-        g_module = LoadLibraryA((HostDirectory() + argument).c_str());
+        g_modulePath = HostDirectory() + argument;
+        g_module = LoadLibraryA(g_modulePath.c_str());
         Say("load=%lu\n", g_module ? 0ul : GetLastError());
     } else if (step == "--init") {
         auto init = Export<int(__cdecl*)()>("InitSnapin");
@@ -105,8 +107,8 @@ void Step(const std::string& step, const char* argument) {
 }  // namespace
 
 void SayFigures(const char* label, const ProcessFigures& f) {
-    Say("%s handle-count=%lu next-handle=%lu heap=%lu pagefile=%lu\n", label, f.handleCount, f.nextHandle,
-        f.heapBytes, f.pagefileBytes);
+    Say("%s handle-count=%lu next-handle=%lu next-gdi=%lu windows=%lu heap=%lu pagefile=%lu\n", label,
+        f.handleCount, f.nextHandle, f.nextGdiObject, f.threadWindows, f.heapBytes, f.pagefileBytes);
 }
 
 // Forgets every snap-in list, so that the next start offers SNAPINS\ again.
@@ -115,35 +117,40 @@ void ForgetLists() {
 }
 
 // One round as a user meets it: start (new snap-ins offered and closed),
-// the configuration dialog opened and confirmed, stop.
-void SoakRound() {
+// the configuration dialog opened and confirmed, stop. A cycle loads the
+// module before and unloads it after; it opens no configuration dialog.
+void SoakRound(bool cycle) {
     ForgetLists();
+    if (cycle) g_module = LoadLibraryA(g_modulePath.c_str());
     {
         DialogDriver offer("New Snapins Installed");
         offer.PressEnter();
         Step("--init", "");
     }
-    {
+    if (!cycle) {
         DialogDriver configure("Snapin Configuration");
         configure.PressEnter();
         Step("--action", "");
     }
     Step("--shutdown", "");
+    if (cycle) FreeLibrary(g_module);
 }
 
-// Runs `rounds` rounds quietly and prints the process's handle count and
-// private memory after a warm-up and at the end.
-void Soak(int rounds) {
-    const int warmUp = rounds < 20 ? 1 : 10;
+// Runs `rounds` rounds (or load-to-unload cycles) quietly and prints the
+// process's figures after a warm-up of 20 and at the end.
+void Soak(int rounds, bool cycles) {
+    const int warmUp = rounds < 40 ? 1 : 20;
     g_quiet = true;
+    if (cycles) FreeLibrary(g_module);  // the module is loaded by the cycles alone
     ProcessFigures before;
     for (int round = 0; round < rounds; ++round) {
         if (round == warmUp) before = MeasureProcess();
-        SoakRound();
+        SoakRound(cycles);
     }
     ProcessFigures after = MeasureProcess();
     g_quiet = false;
-    Say("soak rounds=%d\n", rounds);
+    if (cycles && GetModuleHandleA(g_modulePath.c_str())) Say("module-left-loaded\n");
+    Say("%s rounds=%d\n", cycles ? "cycles" : "soak", rounds);
     SayFigures("before", before);
     SayFigures("after", after);
 }
@@ -155,7 +162,8 @@ int ScriptStep(const std::string& step, char** args, int available) {
         g_driver = std::make_unique<DialogDriver>(args[0]);
         return 1;
     }
-    if (step == "--soak" && available >= 1) return Soak(std::atoi(args[0])), 1;
+    if (step == "--soak" && available >= 1) return Soak(std::atoi(args[0]), false), 1;
+    if (step == "--cycles" && available >= 1) return Soak(std::atoi(args[0]), true), 1;
     if (!g_driver) return -1;
     if (step == "--read") return g_driver->ReadList(number(0)), 1;
     if (step == "--space") return g_driver->PressSpace(number(0), number(1)), 2;

@@ -3,6 +3,17 @@
 #include <psapi.h>
 
 namespace {
+BOOL CALLBACK CountWindow(HWND, LPARAM count) {
+    ++*reinterpret_cast<unsigned long*>(count);
+    return TRUE;
+}
+
+BOOL CALLBACK CountWindowAndChildren(HWND window, LPARAM count) {
+    CountWindow(window, count);
+    EnumChildWindows(window, CountWindow, count);
+    return TRUE;
+}
+
 unsigned long HeapBytesInUse() {
     HANDLE heaps[128];
     DWORD count = GetProcessHeaps(128, heaps);
@@ -24,6 +35,10 @@ ProcessFigures MeasureProcess() {
     HANDLE fresh = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     figures.nextHandle = static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(fresh));
     CloseHandle(fresh);
+    HBRUSH brush = CreateSolidBrush(0);
+    figures.nextGdiObject = LOWORD(reinterpret_cast<UINT_PTR>(brush));
+    DeleteObject(brush);
+    EnumThreadWindows(GetCurrentThreadId(), CountWindowAndChildren, reinterpret_cast<LPARAM>(&figures.threadWindows));
     figures.heapBytes = HeapBytesInUse();
     PROCESS_MEMORY_COUNTERS memory{};
     memory.cb = sizeof memory;

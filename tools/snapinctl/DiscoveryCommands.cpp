@@ -48,7 +48,7 @@ std::string ScanText(const Record& record) {
 
 // The scan start-up would make; false, with a message, when a list could not
 // be read, since start-up then offers nothing.
-bool Scan(CommandContext& context, std::vector<ScannedFile>& files) {
+bool Scan(CommandContext& context, CArray<ScannedFile>& files) {
     int unread = 0;
     const KnownNames known = CollectKnownNames(context.registry, unread);
     if (unread) {
@@ -61,7 +61,7 @@ bool Scan(CommandContext& context, std::vector<ScannedFile>& files) {
 }  // namespace
 
 int RunScan(CommandContext& context) {
-    std::vector<ScannedFile> files;
+    CArray<ScannedFile> files;
     if (!Scan(context, files)) return 1;
     for (const ScannedFile& file : files) {
         const Record record = ScanRecord(context, file, true);
@@ -71,7 +71,7 @@ int RunScan(CommandContext& context) {
 }
 
 int RunSync(CommandContext& context, bool enableNew) {
-    std::vector<ScannedFile> files;
+    CArray<ScannedFile> files;
     if (!Scan(context, files)) return 1;
     int status = 0;
     bool wrote = false;

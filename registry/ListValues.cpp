@@ -1,0 +1,42 @@
+// The lists' values read and written whole, whatever their name, type and
+// size: for snapinctl only, which keeps exceptions. The module does not link
+// this file.
+#include "registry/SnapinRegistry.h"
+
+#include "registry/ListKey.h"
+
+#include <algorithm>
+
+int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
+    CListKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result) return result;
+    DWORD count = 0, longestName = 0, largestData = 0;
+    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
+                              &largestData, nullptr, nullptr);
+    if (result) return result;
+    std::vector<char> name(longestName + 1);
+    std::vector<char> data(largestData + 1);
+    for (DWORD index = 0; index < count; ++index) {
+        ListValue value;
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        value.size = largestData;
+        result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.type,
+                               reinterpret_cast<BYTE*>(data.data()), &value.size);
+        if (result) return result;
+        value.name = CString(name.data(), static_cast<int>(nameLength));
+        value.bytes.assign(data.data(), data.data() + std::min(value.size, largestData));
+        data[std::min(value.size, largestData)] = '\0';
+        if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = data.data();
+        if (value.name.Failed() || value.text.Failed()) return kFailedAllocation;
+        values.push_back(value);
+    }
+    return 0;
+}
+
+int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {
+    CListKey key;
+    const int result = CreateListKey(list, key.Receive());
+    if (result) return result;
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data), size);
+}
