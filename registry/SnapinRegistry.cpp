@@ -1,37 +1,21 @@
 #include "registry/SnapinRegistry.h"
 
 #include "files/SnapinFiles.h"
+#include "registry/ListValueLimits.h"
+#include "registry/RegistryKey.h"
 #include "registry/TextCase.h"
 
 #include <algorithm>
 
 namespace {
 constexpr int kNoText = -1;
-constexpr DWORD kNameChars = 256;
-constexpr DWORD kDataBytes = 260;
-// The longest name and data text the readers take back whole, terminator
-// not counted: WriteEntry writes nothing longer.
-constexpr int kLongestName = kNameChars - 1;
+constexpr DWORD kNameChars = kLongestValueName + 1;
+constexpr DWORD kDataBytes = kLargestValueData;
+// The longest data text the readers take back whole, terminator not
+// counted: WriteEntry writes nothing longer.
 constexpr int kLongestDataText = kDataBytes - 1;
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
-
-// Owns an open registry key and closes it on every path.
-class CListKey {
-public:
-    CListKey() = default;
-    ~CListKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    CListKey(const CListKey&) = delete;
-    CListKey& operator=(const CListKey&) = delete;
-
-    HKEY& Receive() { return m_key; }
-    operator HKEY() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
 
 // A value's type and data as the registry returns them. The spare byte holds
 // a terminator even when the data fills the whole size given to the platform.
@@ -93,18 +77,30 @@ void UpperCaseDoubleByte(char* pair, UINT codePage) {
 // The list's key text with the suffix of the family the store addresses.
 int CSnapinRegistry::FullKeyText(const char* list, CString& fullKey) const {
     if (!list) return ERROR_INVALID_PARAMETER;
-    DWORD platformId = m_family == ListFamily::WindowsNT ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS;
-    if (m_family == ListFamily::Running) {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = sizeof version;
-        if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
-        platformId = version.dwPlatformId;
-    }
-    fullKey = CString(list) + ListKeySuffix(platformId);
+    ListFamily family = m_family;
+    const int result = ResolveFamily(m_family, family);
+    if (result) return result;
+    fullKey = CString(list) + ListKeySuffix(family);
     return 0;
 }
 
-const char* ListKeySuffix(DWORD platformId) { return platformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95"; }
+int ResolveFamily(ListFamily family, ListFamily& resolved) {
+    if (family != ListFamily::Running) {
+        resolved = family;
+        return 0;
+    }
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
+    resolved = PlatformFamily(version.dwPlatformId);
+    return 0;
+}
+
+ListFamily PlatformFamily(DWORD platformId) {
+    return platformId == VER_PLATFORM_WIN32_NT ? ListFamily::WindowsNT : ListFamily::Windows95;
+}
+
+const char* ListKeySuffix(ListFamily family) { return family == ListFamily::WindowsNT ? " WINNT" : " WIN95"; }
 
 CString UpperCaseName(const char* name, UINT codePage) {
     CString upper(name);
@@ -143,10 +139,10 @@ int CSnapinRegistry::CreateListKey(const char* list, HKEY& key) {
     return result;
 }
 
-int CSnapinRegistry::CloseListKey(HKEY key) { return RegCloseKey(key); }
+int CSnapinRegistry::CloseListKey(HKEY key) { return CRegistryKey(key).Close(); }
 
 int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     // A name too long for the buffer is passed over, not taken as the end of
@@ -171,7 +167,7 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
 int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString& data) {
     // A null name would address the key's default value.
     if (!valueName) return ERROR_INVALID_PARAMETER;
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     ValueData value;
@@ -185,9 +181,9 @@ int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString&
 int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dataIsFileName) {
     if (!fileName) return ERROR_INVALID_PARAMETER;
     const CString dataText = dataIsFileName ? CString(fileName) : EntryData(fileName);
-    if (lstrlenA(fileName) > kLongestName || dataText.GetLength() > kLongestDataText)
+    if (lstrlenA(fileName) > kLongestValueName || dataText.GetLength() > kLongestDataText)
         return ERROR_FILENAME_EXCED_RANGE;
-    CListKey key;
+    CRegistryKey key;
     int result = CreateListKey(list, key.Receive());
     if (result) return result;
     return RegSetValueExA(key, fileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(dataText.GetString()),
@@ -196,7 +192,7 @@ int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dat
 
 int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
     if (!valueName) return ERROR_INVALID_PARAMETER;
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     return RegDeleteValueA(key, valueName);
@@ -204,7 +200,7 @@ int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
 
 int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CString& valueName) {
     if (!text) return ERROR_INVALID_PARAMETER;
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     for (DWORD index = 0;; ++index) {
@@ -236,39 +232,6 @@ EntryMove CSnapinRegistry::MoveEntry(ListCategory from, const char* name) {
     move.written = WriteEntry(ListKey(OtherList(from)), name, false);
     if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), name);
     return move;
-}
-
-int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
-    CListKey key;
-    int result = OpenListKey(list, key.Receive());
-    if (result) return result;
-    DWORD count = 0, longestName = 0, largestData = 0;
-    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
-                              &largestData, nullptr, nullptr);
-    if (result) return result;
-    std::vector<char> name(longestName + 1);
-    std::vector<char> data(largestData + 1);
-    for (DWORD index = 0; index < count; ++index) {
-        ListValue value;
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        value.size = largestData;
-        result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.type,
-                               reinterpret_cast<BYTE*>(data.data()), &value.size);
-        if (result) return result;
-        value.name = CString(name.data(), static_cast<int>(nameLength));
-        value.bytes.assign(data.data(), data.data() + std::min(value.size, largestData));
-        data[std::min(value.size, largestData)] = '\0';
-        if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = data.data();
-        values.push_back(value);
-    }
-    return 0;
-}
-
-int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {
-    CListKey key;
-    const int result = CreateListKey(list, key.Receive());
-    if (result) return result;
-    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data), size);
 }
 
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {
