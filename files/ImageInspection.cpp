@@ -192,8 +192,10 @@ const unsigned char* FindStringInBlock(const unsigned char* block, int32_t lengt
     if (length <= 0) return nullptr;
     const size_t size = static_cast<size_t>(length);
     const size_t m = std::strlen(name);
-    // Offsets whose r exceeds m need the whole name with its NUL; they all
-    // come before the offsets of the end-of-block rule.
+    // An offset with more than the name's length of block after it matches
+    // only the whole name with its NUL. Every such offset comes before the
+    // last few, where a beginning of the name running to the block's end
+    // matches.
     if (const unsigned char* whole = FindTerminatedName(block, size, reinterpret_cast<const unsigned char*>(name), m + 1))
         return whole;
     for (size_t i = size > m ? size - m : 0; i < size; ++i) {

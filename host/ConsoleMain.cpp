@@ -3,6 +3,7 @@
 #include "host/ConsoleLog.h"
 #include "host/ConsoleOptions.h"
 #include "host/ConsoleWindow.h"
+#include "registry/RegistryKey.h"
 
 #include <windows.h>
 
@@ -12,12 +13,11 @@
 namespace {
 // Makes HKCU\path the current user's root for this process and the snap-ins in it.
 bool RedirectCurrentUser(const std::string& path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
+    CRegistryKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(),
+                        nullptr) != 0)
         return false;
-    const LONG result = RegOverridePredefKey(HKEY_CURRENT_USER, key);
-    RegCloseKey(key);
-    return result == 0;
+    return RegOverridePredefKey(HKEY_CURRENT_USER, key) == 0;
 }
 
 int Fail(const std::string& message) {

@@ -1,15 +1,10 @@
 #include "host/ConsoleSnapins.h"
 
+#include "registry/RegistryKey.h"
+
 namespace {
 const char kObjectList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin Object DLLs";
 const char kViewList[] = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin View DLLs";
-
-struct RegistryKeyTraits {
-    using Value = HKEY;
-    static Value Invalid() { return nullptr; }
-    static void Close(Value key) { RegCloseKey(key); }
-};
-using UniqueKey = UniqueWin32<RegistryKeyTraits>;
 
 bool IsAbsolutePath(const std::string& path) {
     return (path.size() > 1 && path[1] == ':') || (!path.empty() && path[0] == '\\');
@@ -31,16 +26,15 @@ std::string PlatformSuffix() {
 
 std::vector<ListEntry> ReadEnabledList(const std::string& keyText) {
     std::vector<ListEntry> entries;
-    HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, (keyText + PlatformSuffix()).c_str(), 0, KEY_READ, &opened) != 0)
+    CRegistryKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, (keyText + PlatformSuffix()).c_str(), 0, KEY_READ, &key.Receive()) != 0)
         return entries;
-    UniqueKey key(opened);
     for (DWORD index = 0;; ++index) {
         char name[256];
         char data[MAX_PATH + 1];
         DWORD nameSize = sizeof name, dataSize = MAX_PATH, type = 0;
         const LONG result =
-            RegEnumValueA(key.Get(), index, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize);
+            RegEnumValueA(key, index, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(data), &dataSize);
         if (result == ERROR_MORE_DATA) continue;  // a name or path too long for any module: not a snap-in
         if (result != 0) break;
         entries.push_back({std::string(name, nameSize), TextOf(type, data, dataSize)});

@@ -8,6 +8,7 @@ namespace {
 // The item the static callbacks act on; not an owner.
 CSnapinMenu* g_currentMenu = nullptr;
 
+// The value the host's registration call requires for every item; what it means is the host's.
 constexpr unsigned long kRegistrationFlags = 0x01010000;
 }  // namespace
 

@@ -1,14 +1,14 @@
-// The lists' values read and written whole, whatever their name, type and
-// size: for snapinctl only, which keeps exceptions. The module does not link
-// this file.
+// Whole values of a list, whatever their name length, type or size: what
+// snapinctl's export and apply read and write. Kept apart from the store's
+// other operations so that the module, which never calls them, links
+// neither.
+#include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
-
-#include "registry/ListKey.h"
 
 #include <algorithm>
 
 int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     DWORD count = 0, longestName = 0, largestData = 0;
@@ -35,8 +35,14 @@ int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& va
 }
 
 int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {
-    CListKey key;
+    if (!name || (!data && size)) return ERROR_INVALID_PARAMETER;
+    // NT's and Wine's RegSetValueExA add a terminator to a text that lacks
+    // one when the byte after it happens to be zero. The data goes out from a
+    // copy followed by a byte that is not, so exactly its bytes are stored.
+    std::vector<char> guarded(data, data + size);
+    guarded.push_back('\x01');
+    CRegistryKey key;
     const int result = CreateListKey(list, key.Receive());
     if (result) return result;
-    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(data), size);
+    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(guarded.data()), size);
 }

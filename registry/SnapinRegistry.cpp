@@ -1,7 +1,8 @@
 #include "registry/SnapinRegistry.h"
 
 #include "files/SnapinFiles.h"
-#include "registry/ListKey.h"
+#include "registry/ListValueLimits.h"
+#include "registry/RegistryKey.h"
 #include "registry/TextCase.h"
 
 #include <algorithm>
@@ -9,11 +10,10 @@
 
 namespace {
 constexpr int kNoText = -1;
-constexpr DWORD kNameChars = 256;
-constexpr DWORD kDataBytes = 260;
-// The longest name and data text the readers take back whole, terminator
-// not counted: WriteEntry writes nothing longer.
-constexpr int kLongestName = kNameChars - 1;
+constexpr DWORD kNameChars = kLongestValueName + 1;
+constexpr DWORD kDataBytes = kLargestValueData;
+// The longest data text the readers take back whole, terminator not
+// counted: WriteEntry writes nothing longer.
 constexpr int kLongestDataText = kDataBytes - 1;
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
@@ -78,18 +78,30 @@ void UpperCaseDoubleByte(char* pair, UINT codePage) {
 // The list's key text with the suffix of the family the store addresses.
 int CSnapinRegistry::FullKeyText(const char* list, CString& fullKey) const {
     if (!list) return ERROR_INVALID_PARAMETER;
-    DWORD platformId = m_family == ListFamily::WindowsNT ? VER_PLATFORM_WIN32_NT : VER_PLATFORM_WIN32_WINDOWS;
-    if (m_family == ListFamily::Running) {
-        OSVERSIONINFOA version{};
-        version.dwOSVersionInfoSize = sizeof version;
-        if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
-        platformId = version.dwPlatformId;
-    }
-    fullKey = CString(list) + ListKeySuffix(platformId);
+    ListFamily family = m_family;
+    const int result = ResolveFamily(m_family, family);
+    if (result) return result;
+    fullKey = CString(list) + ListKeySuffix(family);
     return fullKey.Failed() ? kFailedAllocation : 0;
 }
 
-const char* ListKeySuffix(DWORD platformId) { return platformId == VER_PLATFORM_WIN32_NT ? " WINNT" : " WIN95"; }
+int ResolveFamily(ListFamily family, ListFamily& resolved) {
+    if (family != ListFamily::Running) {
+        resolved = family;
+        return 0;
+    }
+    OSVERSIONINFOA version{};
+    version.dwOSVersionInfoSize = sizeof version;
+    if (!GetVersionExA(&version)) return static_cast<int>(GetLastError());
+    resolved = PlatformFamily(version.dwPlatformId);
+    return 0;
+}
+
+ListFamily PlatformFamily(DWORD platformId) {
+    return platformId == VER_PLATFORM_WIN32_NT ? ListFamily::WindowsNT : ListFamily::Windows95;
+}
+
+const char* ListKeySuffix(ListFamily family) { return family == ListFamily::WindowsNT ? " WINNT" : " WIN95"; }
 
 CString UpperCaseName(const char* name, UINT codePage) {
     CString upper(name);
@@ -128,10 +140,10 @@ int CSnapinRegistry::CreateListKey(const char* list, HKEY& key) {
     return result;
 }
 
-int CSnapinRegistry::CloseListKey(HKEY key) { return RegCloseKey(key); }
+int CSnapinRegistry::CloseListKey(HKEY key) { return CRegistryKey(key).Close(); }
 
 int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     // A name too long for the buffer is passed over, not taken as the end of
@@ -158,7 +170,7 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
 int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString& data) {
     // A null name would address the key's default value.
     if (!valueName) return ERROR_INVALID_PARAMETER;
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     ValueData value;
@@ -175,9 +187,9 @@ int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dat
     if (!fileName) return ERROR_INVALID_PARAMETER;
     const CString dataText = dataIsFileName ? CString(fileName) : EntryData(fileName);
     if (dataText.Failed()) return kFailedAllocation;
-    if (lstrlenA(fileName) > kLongestName || dataText.GetLength() > kLongestDataText)
+    if (lstrlenA(fileName) > kLongestValueName || dataText.GetLength() > kLongestDataText)
         return ERROR_FILENAME_EXCED_RANGE;
-    CListKey key;
+    CRegistryKey key;
     int result = CreateListKey(list, key.Receive());
     if (result) return result;
     return RegSetValueExA(key, fileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(dataText.GetString()),
@@ -186,7 +198,7 @@ int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dat
 
 int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
     if (!valueName) return ERROR_INVALID_PARAMETER;
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     return RegDeleteValueA(key, valueName);
@@ -194,7 +206,7 @@ int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
 
 int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CString& valueName) {
     if (!text) return ERROR_INVALID_PARAMETER;
-    CListKey key;
+    CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
     for (DWORD index = 0;; ++index) {

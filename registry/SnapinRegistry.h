@@ -12,6 +12,15 @@
 // decided afresh each time a key is opened, or a fixed one.
 enum class ListFamily { Running, WindowsNT, Windows95 };
 
+// The family a store of `family` addresses now: `family` itself, or for
+// Running the family of the platform that runs. 0, or the platform's code
+// when its version cannot be read, `resolved` then unchanged.
+int ResolveFamily(ListFamily family, ListFamily& resolved);
+// Windows NT for its platform id, Windows 95 for any other.
+ListFamily PlatformFamily(DWORD platformId);
+// The suffix of a family's list keys: " WINNT" or " WIN95".
+const char* ListKeySuffix(ListFamily family);
+
 // One value of a list as stored, read whole whatever its size.
 struct ListValue {
     CString name;   // in its stored case
@@ -49,8 +58,9 @@ public:
     int ReadEntry(const char* list, const char* valueName, CString& data);
     // Data is EntryData(fileName), or fileName itself when dataIsFileName.
     // An entry that EnumEntries, ReadEntry or FindEntryByValue could not read
-    // back (a name of more than 255 characters, data of more than 259) is
-    // refused with ERROR_FILENAME_EXCED_RANGE and nothing is written.
+    // back (a name longer than kLongestValueName, a data text of
+    // kLargestValueData characters or more) is refused with
+    // ERROR_FILENAME_EXCED_RANGE and nothing is written.
     int WriteEntry(const char* list, const char* fileName, bool dataIsFileName);
     int DeleteEntry(const char* list, const char* valueName);
     // 259 (ERROR_NO_MORE_ITEMS) when no entry's data equals the text.
@@ -61,8 +71,9 @@ public:
     EntryMove MoveEntry(ListCategory from, const char* name);
     // Appends every value of the list, whatever its name length, type or size.
     int ReadListValues(const char* list, std::vector<ListValue>& values);
-    // Writes a value with exactly the given name, type and bytes, creating
-    // the list's key when it is missing.
+    // Writes a value with exactly the given name, type and bytes (a text
+    // without terminator stays without), creating the list's key when it is
+    // missing.
     int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
@@ -70,10 +81,6 @@ private:
 
     ListFamily m_family;
 };
-
-// The suffix of the list keys for a platform id: " WINNT" for Windows NT,
-// " WIN95" for any other platform.
-const char* ListKeySuffix(DWORD platformId);
 
 // Upper-cases ASCII a-z and the double-byte characters of the code page
 // (the active one unless told); every other byte stays as it is.

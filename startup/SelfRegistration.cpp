@@ -4,6 +4,7 @@
 // registered.
 #include "files/SnapinFiles.h"
 #include "module/SnapinSetupApp.h"
+#include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
 #include "registry/TextCase.h"
 #include "startup/FileProbe.h"
@@ -11,13 +12,11 @@
 namespace {
 // Writes the canonical value with the given data into the list's key.
 int WriteCanonicalValue(CSnapinRegistry& registry, const char* list, const char* data) {
-    HKEY key = nullptr;
-    int result = registry.CreateListKey(list, key);
+    CRegistryKey key;
+    const int result = registry.CreateListKey(list, key.Receive());
     if (result != 0) return result;
-    result = RegSetValueExA(key, kCanonicalFileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                            static_cast<DWORD>(lstrlenA(data) + 1));
-    RegCloseKey(key);
-    return result;
+    return RegSetValueExA(key, kCanonicalFileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                          static_cast<DWORD>(lstrlenA(data) + 1));
 }
 }  // namespace
 

@@ -53,15 +53,18 @@ const ListCategory* KnownNames::Find(const CString& name) const {
     return found != m_names.end() && CompareNames(found->name, name) == 0 ? &found->list : nullptr;
 }
 
+int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names) {
+    const int result = registry.EnumEntries(list.key, names);
+    return result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA ? 0 : result;
+}
+
 KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
     KnownNames known;
     unread = 0;
     for (const SnapinListFacts& list : kSnapinLists) {
         CStringList names;
-        // A missing list holds nothing; an over-long name is passed over and
-        // the rest of its list is read.
-        const int result = registry.EnumEntries(list.key, names);
-        if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) unread = result;
+        const int result = ReadKnownNames(registry, list, names);
+        if (result != 0) unread = result;
         for (const CString& name : names) {
             CString copy(name);
             if (copy.Failed() || !known.Add(std::move(copy), list.category)) unread = kFailedAllocation;

@@ -28,6 +28,12 @@ private:
     CArray<Known> m_names;  // by name, then by list
 };
 
+// Appends the upper-cased value names of one list. A missing list holds
+// nothing, and an over-long name is passed over and the rest of its list
+// read: 0 then. Otherwise the code of a list that exists but could not be
+// read to its end, whose names are then missing.
+int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names);
+
 // The value names of all four lists, in the order start-up reads them.
 // `unread` receives the code of a list that exists but could not be read to
 // its end, whose names are then missing, or -1 when names could not be kept

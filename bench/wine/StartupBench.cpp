@@ -8,6 +8,7 @@
 // .rdata lacks the marker, so a new one is mapped and checked and then
 // rejected, and no dialog opens.
 #include "bench/wine/BenchHost.h"
+#include "registry/RegistryKey.h"
 #include "tests/native/ImageBuilder.h"
 #include "tests/support/SnapinLists.h"
 
@@ -59,13 +60,12 @@ void OpenSizeMapClose(const std::string& path) {
 // and with `mapEach` each match opened and mapped.
 void Floor(bool mapEach) {
     for (const char* list : kLists) {
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key) != 0) continue;
+        CRegistryKey key;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key.Receive()) != 0) continue;
         char name[MAX_PATH];
         DWORD size = sizeof name;
         for (DWORD index = 0; RegEnumValueA(key, index, name, &size, nullptr, nullptr, nullptr, nullptr) == 0; ++index)
             size = sizeof name;
-        RegCloseKey(key);
     }
     const std::string directory = SnapinsDirectory();
     WIN32_FIND_DATAA found;

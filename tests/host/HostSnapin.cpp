@@ -6,6 +6,7 @@
 // "Ask" is 1, the item's action also shows the dialog "Fixture question",
 // which neither Escape nor any button closes.
 #include "host/Admext32.h"
+#include "registry/RegistryKey.h"
 
 #include <windows.h>
 
@@ -29,8 +30,9 @@ std::string OwnFileName() {
 }
 
 void Record(const char* call) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
+    CRegistryKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kRecordKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr) !=
+        0)
         return;
     char calls[4096] = "";
     DWORD size = sizeof calls - 1;
@@ -38,7 +40,6 @@ void Record(const char* call) {
     const std::string updated = std::string(calls) + call + ":" + OwnFileName() + ";";
     RegSetValueExA(key, "Calls", 0, REG_SZ, reinterpret_cast<const BYTE*>(updated.c_str()),
                    static_cast<DWORD>(updated.size() + 1));
-    RegCloseKey(key);
 }
 
 DWORD ReadSetting(const char* name) {

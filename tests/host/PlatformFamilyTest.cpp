@@ -4,6 +4,7 @@
 // WINNT); every list of that family is checked byte for byte, and the four
 // lists of the other family must never come into being.
 #include "tests/fixtures/Fixtures.h"
+#include "registry/RegistryKey.h"
 #include "tests/hostile/RawLists.h"
 #include "tests/support/Process.h"
 #include "tests/support/Scratch.h"
@@ -51,9 +52,9 @@ protected:
         for (List list : {kObjectOn, kObjectOff, kViewOn, kViewOff}) {
             const std::string other = KeyOf(list, OtherFamily());
             EXPECT_TRUE(ReadRawList(other.c_str()).empty()) << other;
-            HKEY key = nullptr;
-            EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, other.c_str(), 0, KEY_READ, &key), 0) << other << " exists";
-            if (key) RegCloseKey(key);
+            CRegistryKey key;
+            EXPECT_NE(RegOpenKeyExA(HKEY_CURRENT_USER, other.c_str(), 0, KEY_READ, &key.Receive()), 0)
+                << other << " exists";
         }
     }
 

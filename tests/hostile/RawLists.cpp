@@ -1,27 +1,23 @@
 #include "tests/hostile/RawLists.h"
 
+#include "registry/RegistryKey.h"
+
+#include <gtest/gtest.h>
+
 #include <vector>
 
 const char kSubkeyLikeValue[] = "SUBKEY.DLL";
 
 namespace {
-class OpenKey {
+// The list's key, or none when it is missing; with `create`, made when missing.
+class OpenKey : public CRegistryKey {
 public:
     explicit OpenKey(const char* list, bool create = false) {
         if (create)
-            RegCreateKeyExA(HKEY_CURRENT_USER, list, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
-        else if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &m_key) != 0)
-            m_key = nullptr;
+            RegCreateKeyExA(HKEY_CURRENT_USER, list, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &Receive(), nullptr);
+        else if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &Receive()) != 0)
+            Detach();
     }
-    ~OpenKey() {
-        if (m_key) RegCloseKey(m_key);
-    }
-    OpenKey(const OpenKey&) = delete;
-    OpenKey& operator=(const OpenKey&) = delete;
-    operator HKEY() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
 };
 
 std::string Text(const char* text) { return std::string(text) + '\0'; }
@@ -50,9 +46,16 @@ RawList ReadRawList(const char* list) {
 }
 
 void PutRaw(const char* list, const std::string& name, DWORD type, const std::string& bytes) {
+    // A non-zero byte after the data: NT's and Wine's RegSetValueExA would
+    // add a terminator to a text that lacks one when that byte is zero.
+    const std::string guarded = bytes + '\x01';
     OpenKey key(list, true);
-    RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                   static_cast<DWORD>(bytes.size()));
+    ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(guarded.data()),
+                             static_cast<DWORD>(bytes.size())),
+              0);
+    DWORD stored = 0;
+    ASSERT_EQ(RegQueryValueExA(key, name.c_str(), nullptr, nullptr, nullptr, &stored), 0);
+    EXPECT_EQ(stored, bytes.size()) << "the registry keeps other bytes than planted for " << name;
 }
 
 RawValue SzValue(const std::string& text) { return RawValue{REG_SZ, text + '\0'}; }

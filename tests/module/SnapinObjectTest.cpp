@@ -26,14 +26,6 @@ TEST(SnapinObject, FirstObjectIsTheSingletonAndASecondLeavesItAlone) {
     EXPECT_EQ(CSnapin::GetSnapin(), nullptr);
 }
 
-TEST(SnapinObject, InstanceHandleStaysNullUntilSet) {
-    TestSnapin snapin("name");
-    EXPECT_EQ(snapin.GetInstanceHandle(), nullptr);
-    HINSTANCE self = GetModuleHandleA(nullptr);
-    snapin.SetInstanceHandle(self);
-    EXPECT_EQ(snapin.GetInstanceHandle(), self);
-}
-
 TEST(SnapinObject, CopyTextIsIndependentOfItsSource) {
     char source[] = "Snap-in Configuration";
     auto copy = CopyText(source);

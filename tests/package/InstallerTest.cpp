@@ -2,6 +2,7 @@
 // the real HKEY_CURRENT_USER: silent install into a fresh host directory and
 // the console loading the module, reinstalls over the module's own entry,
 // and an uninstall that leaves every other entry byte for byte as it was.
+#include "registry/RegistryKey.h"
 #include "tests/hostile/RawLists.h"
 #include "tests/support/Process.h"
 #include "tests/support/Scratch.h"
@@ -214,11 +215,11 @@ TEST_F(Installer, SilentInstallWithoutAHostDirectoryFailsAndChangesNothing) {
 }
 TEST_F(Installer, FailedRegistrationTakesBackWhatItCopied) {
     // Under a volatile key, the list key cannot be created.
-    HKEY parent = nullptr;
+    CRegistryKey parent;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Velmark\\Parameters\\Velmark Administrator", 0, nullptr,
-                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &parent, nullptr),
+                              REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr, &parent.Receive(), nullptr),
               0);
-    RegCloseKey(parent);
+    parent.Close();
     ASSERT_TRUE(WriteBytes(m_host / kModule, "the module before"));
     const auto before = Snapshot();
 

@@ -1,6 +1,7 @@
 #include "registry/SnapinRegistry.h"
 
 #include "files/SnapinFiles.h"
+#include "registry/RegistryKey.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SnapinLists.h"
@@ -14,11 +15,10 @@ namespace {
 
 // Writes a value of any type straight into a list's full key.
 void PutValue(const char* fullKey, const std::string& name, DWORD type, const void* data, size_t size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, fullKey, &key), ERROR_SUCCESS);
+    CRegistryKey key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, fullKey, &key.Receive()), ERROR_SUCCESS);
     EXPECT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size)),
               ERROR_SUCCESS);
-    RegCloseKey(key);
 }
 
 void PutDword(const char* fullKey, const std::string& name) {
@@ -27,9 +27,8 @@ void PutDword(const char* fullKey, const std::string& name) {
 }
 
 void CreateEmptyList(const char* fullKey) {
-    HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, fullKey, &key), ERROR_SUCCESS);
-    RegCloseKey(key);
+    CRegistryKey key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_CURRENT_USER, fullKey, &key.Receive()), ERROR_SUCCESS);
 }
 
 using Strings = std::vector<std::string>;
@@ -94,10 +93,10 @@ TEST(ListKeys, AStoreToldTheFamilyUsesItsSuffix) {
 }
 
 TEST(ListKeys, SuffixIsWinNtOnlyForTheNtPlatform) {
-    EXPECT_STREQ(ListKeySuffix(VER_PLATFORM_WIN32_NT), " WINNT");
-    EXPECT_STREQ(ListKeySuffix(VER_PLATFORM_WIN32_WINDOWS), " WIN95");
-    EXPECT_STREQ(ListKeySuffix(VER_PLATFORM_WIN32s), " WIN95");
-    EXPECT_STREQ(ListKeySuffix(3), " WIN95");
+    EXPECT_STREQ(ListKeySuffix(PlatformFamily(VER_PLATFORM_WIN32_NT)), " WINNT");
+    EXPECT_STREQ(ListKeySuffix(PlatformFamily(VER_PLATFORM_WIN32_WINDOWS)), " WIN95");
+    EXPECT_STREQ(ListKeySuffix(PlatformFamily(VER_PLATFORM_WIN32s)), " WIN95");
+    EXPECT_STREQ(ListKeySuffix(PlatformFamily(3)), " WIN95");
 }
 
 TEST(ListKeys, OpenMissingKeyGives2AndLeavesTheHandle) {
@@ -228,11 +227,10 @@ TEST(WriteEntry, CreatesTheKeyAndStoresOneTerminatedValue) {
     EXPECT_EQ(registry.WriteEntry(ListKey(kDisabledObjectCategory), "New.dll", false), 0);
     EXPECT_EQ(registry.WriteEntry(ListKey(kDisabledObjectCategory), "New.dll", false), 0);
     EXPECT_EQ(ReadList(kObjectOff), (Entries{{"New.dll", "SNAPINS\\New.dll"}}));
-    HKEY key = nullptr;
-    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kObjectOff, &key), ERROR_SUCCESS);
+    CRegistryKey key;
+    ASSERT_EQ(RegOpenKeyA(HKEY_CURRENT_USER, kObjectOff, &key.Receive()), ERROR_SUCCESS);
     DWORD type = REG_NONE, size = 0;
     EXPECT_EQ(RegQueryValueExA(key, "New.dll", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
-    RegCloseKey(key);
     EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
     EXPECT_EQ(size, sizeof "SNAPINS\\New.dll");
 }

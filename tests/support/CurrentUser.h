@@ -1,13 +1,11 @@
 #pragma once
 // Redirects HKEY_CURRENT_USER of this process to HKCU\PATH, as the console's
 // --hkcu option does; for the helper processes that tests start.
-#include <windows.h>
+#include "registry/RegistryKey.h"
 
 inline bool OverrideCurrentUser(const char* path) {
-    HKEY key = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != 0)
+    CRegistryKey key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr) != 0)
         return false;
-    const LONG result = RegOverridePredefKey(HKEY_CURRENT_USER, key);
-    RegCloseKey(key);
-    return result == 0;
+    return RegOverridePredefKey(HKEY_CURRENT_USER, key) == 0;
 }

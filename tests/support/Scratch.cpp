@@ -35,13 +35,13 @@ void DeleteDirectoryTree(const std::string& dir) {
 }  // namespace
 
 ScratchHkcu::ScratchHkcu() : m_path(std::string(kScratchRoot) + "\\" + UniqueSuffix()) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+    RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key.Receive(), nullptr);
     RegOverridePredefKey(HKEY_CURRENT_USER, m_key);
 }
 
 ScratchHkcu::~ScratchHkcu() {
     RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegCloseKey(m_key);
+    m_key.Close();
     RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);  // fails while other scratch keys remain
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Test isolation under Wine: a private HKEY_CURRENT_USER and a private
 // temporary directory, both removed again when the test ends.
+#include "registry/RegistryKey.h"
+
 #include <windows.h>
 #include <string>
 
@@ -19,7 +21,7 @@ public:
 
 private:
     std::string m_path;
-    HKEY m_key = nullptr;
+    CRegistryKey m_key;
 };
 
 // A fresh directory under the temporary directory, deleted with its contents.

@@ -1,5 +1,7 @@
 #include "tests/support/SnapinLists.h"
 
+#include "registry/RegistryKey.h"
+
 const char* const kObjectOn = "Software\\Velmark\\Parameters\\Velmark Administrator\\Snapin Object DLLs WINNT";
 const char* const kObjectOff =
     "Software\\Velmark\\Parameters\\Velmark Administrator\\Disabled Snapin Object DLLs WINNT";
@@ -8,8 +10,8 @@ const char* const kViewOff = "Software\\Velmark\\Parameters\\Velmark Administrat
 
 std::map<std::string, std::string> ReadList(const char* list) {
     std::map<std::string, std::string> entries;
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key) != 0) return entries;
+    CRegistryKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key.Receive()) != 0) return entries;
     for (DWORD index = 0;; ++index) {
         char name[1024];
         BYTE data[4096];
@@ -18,21 +20,17 @@ std::map<std::string, std::string> ReadList(const char* list) {
         data[dataSize] = 0;
         entries[std::string(name, nameSize)] = reinterpret_cast<char*>(data);
     }
-    RegCloseKey(key);
     return entries;
 }
 
 void PutEntry(const char* list, const std::string& name, const std::string& data) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(HKEY_CURRENT_USER, list, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    CRegistryKey key;
+    RegCreateKeyExA(HKEY_CURRENT_USER, list, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
     RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                    static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(key);
 }
 
 bool ListKeyExists(const char* list) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key) != 0) return false;
-    RegCloseKey(key);
-    return true;
+    CRegistryKey key;
+    return RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key.Receive()) == 0;
 }

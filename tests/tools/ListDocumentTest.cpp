@@ -2,9 +2,11 @@
 // errors, against scratch keys of the real registry; the REGEDIT4 export
 // through Wine's own regedit.
 #include "module/Version.h"
+#include "registry/RegistryKey.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/tools/SnapinCtlFixture.h"
 #include "tools/snapinctl/ApplyCommands.h"
+#include "tools/snapinctl/Base64.h"
 #include "tools/snapinctl/Options.h"
 
 #include <cstdio>
@@ -119,6 +121,29 @@ TEST_F(SnapinCtl, ApplyCutShortAfterItsWritesLosesNoEntry) {
                                           "enabled-object OLD.DLL: removed\n");
 }
 
+TEST_F(SnapinCtl, ApplyRefusesANameWithANulAndStoresATextWithoutOneExactly) {
+    PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
+    const auto before = Snapshot();
+    const std::string empty = R"("disabled-object":[],"enabled-view":[],"disabled-view":[]}})";
+    ASSERT_TRUE(WriteBytes(work / "cut.json", R"({"family":"nt","lists":{"enabled-object":[)"
+                                              R"({"name":"A\u0000B.DLL","type":1,"text":"x"}],)" + empty));
+    const ProcessResult refused = Run("apply " + Quoted(work / "cut.json"));
+    EXPECT_EQ(refused.exitCode, 1u);
+    EXPECT_NE(refused.err.find(R"("A\u0000B.DLL" holds a NUL)"), std::string::npos) << refused.err;
+    EXPECT_EQ(Snapshot(), before);
+
+    const std::string text = "SNAPINS\\NONUL.DLL";  // 17 characters, stored without a terminator
+    ASSERT_TRUE(WriteBytes(work / "bare.json", R"({"family":"nt","lists":{"enabled-object":[{"name":"NONUL.DLL",)"
+                                                R"("type":1,"base64":")" + Base64Encode(text) + R"("}],)" + empty));
+    ASSERT_EQ(Run("apply " + Quoted(work / "bare.json")).exitCode, 0u);
+    EXPECT_EQ(ReadRawList(kObjectOn), (RawList{{"NONUL.DLL", {REG_SZ, text}}}));
+    CRegistryKey key;
+    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, kObjectOn, 0, KEY_READ, &key.Receive()), 0);
+    DWORD wideSize = 0;
+    EXPECT_EQ(RegQueryValueExW(key, L"NONUL.DLL", nullptr, nullptr, nullptr, &wideSize), 0);
+    EXPECT_EQ(wideSize, 34u);
+}
+
 TEST_F(SnapinCtl, RegeditImportsTheRegExportAsTheSameLists) {
     PlantRoundTripValues();
     ASSERT_EQ(Run("export --format reg -o " + Quoted(work / "lists.reg")).exitCode, 0u);
@@ -132,7 +157,12 @@ TEST_F(SnapinCtl, RegeditImportsTheRegExportAsTheSameLists) {
         reg.insert(at + root.size(), hkcu.path() + "\\Imported\\");
     ASSERT_TRUE(WriteBytes(work / "imported.reg", reg));
     ASSERT_EQ(RunToItsEnd("regedit.exe /s " + Quoted(work / "imported.reg")), 0u);
-    for (const char* list : kLists) EXPECT_EQ(ReadRawList(("Imported\\" + std::string(list)).c_str()), ReadRawList(list)) << list;
+    // regedit gives a text without its terminator one.
+    for (const char* list : kLists) {
+        RawList expected = ReadRawList(list);
+        expected["NONUL.DLL"].bytes += '\0';
+        EXPECT_EQ(ReadRawList(("Imported\\" + std::string(list)).c_str()), expected) << list;
+    }
 }
 
 TEST_F(SnapinCtl, PruneRemovesTheEntriesInTheNamedStatesOnly) {

@@ -5,9 +5,11 @@
 #include "tests/fixtures/Fixtures.h"
 #include "tests/support/SnapinLists.h"
 #include "tests/tools/SnapinCtlRun.h"
+#include "tools/snapinctl/Commands.h"
 #include "tools/snapinctl/Inspect.h"
 #include "tools/snapinctl/Options.h"
 #include "tools/snapinctl/SnapinCtl.h"
+#include "tools/snapinctl/Text.h"
 
 #include <gtest/gtest.h>
 
@@ -30,13 +32,11 @@ Options Parse(std::vector<const char*> arguments, int& status) {
     return options;
 }
 
-FileReport Report(const std::string& file, int check, int32_t kind, ImageVerdict verdict, int descriptionCode,
-                  const std::string& description) {
+FileReport Report(const std::string& file, FileState state, int check, int32_t kind, ImageVerdict verdict,
+                  int descriptionCode, const std::string& description) {
     FileReport report;
     report.file = file;
-    report.check = check;
-    report.kind = kind;
-    report.verdict = verdict;
+    report.image = {state, check, kind, verdict};
     report.descriptionCode = descriptionCode;
     report.description = description;
     return report;
@@ -117,42 +117,59 @@ TEST(ParseCommandLine, BadCommandLinesGive2AndHelpGives0) {
     }
 }
 
+TEST(ParseCommandLine, EveryCommandRunsThroughItsOwnRow) {
+    // One command line per command; a command added without one fails here.
+    const std::vector<std::vector<const char*>> lines = {
+        {"list"}, {"prune"}, {"export"}, {"apply", "F"}, {"scan"}, {"sync", "--new", "enable"},
+        {"inspect", "F"}, {"enable", "N"}, {"disable", "N"}};
+    std::vector<std::string> parsed;
+    for (const auto& line : lines) {
+        int status = 0;
+        const Options options = Parse(line, status);
+        ASSERT_EQ(status, -1) << line[0];
+        const CommandRow* row = FindCommand(options.command);
+        ASSERT_NE(row, nullptr) << line[0] << " has no row";
+        EXPECT_STREQ(row->name, line[0]);
+        parsed.push_back(row->name);
+    }
+    EXPECT_EQ(parsed, AcceptedCommands());
+}
+
 // ---- inspect ---------------------------------------------------------------
 
 TEST(InspectRecord, KeysInOrderAndNullDescription) {
-    EXPECT_EQ(InspectRecord(Report("C:\\x\\a.dll", 0, 2, ImageVerdict::Snapin, 0, "View")).dump(),
+    EXPECT_EQ(InspectRecord(Report("C:\\x\\a.dll", FileState::Ok, 0, 2, ImageVerdict::Snapin, 0, "View")).dump(),
               "{\"file\":\"C:\\\\x\\\\a.dll\",\"name\":\"A.DLL\",\"list\":null,\"check\":0,\"kind\":2,\"state\":\"ok\","
               "\"reason\":\"view snap-in\",\"descriptionCode\":0,\"description\":\"View\",\"descriptionReason\":null}");
-    EXPECT_EQ(InspectRecord(Report("b.dll", -1, 1, ImageVerdict::MissingInitSnapinMarker, -2, "x")).dump(),
+    EXPECT_EQ(InspectRecord(Report("b.dll", FileState::NotSnapin, -1, 1, ImageVerdict::MissingInitSnapinMarker, -2, "x")).dump(),
               "{\"file\":\"b.dll\",\"name\":\"B.DLL\",\"list\":null,\"check\":-1,\"kind\":null,\"state\":\"not-snapin\","
               "\"reason\":\"a .rdata section lacks the InitSnapin marker\",\"descriptionCode\":-2,\"description\":null,"
               "\"descriptionReason\":\"no U.S. English FileDescription\"}");
-    EXPECT_EQ(InspectRecord(Report("gone.dll", 2, 0, ImageVerdict::Snapin, 2, ""))["state"], "missing");
 }
 
 TEST(InspectText, Examples) {
-    EXPECT_EQ(InspectText(Report("a.dll", 0, 1, ImageVerdict::Snapin, 0, "Object")),
+    EXPECT_EQ(InspectText(Report("a.dll", FileState::Ok, 0, 1, ImageVerdict::Snapin, 0, "Object")),
               "a.dll: object snap-in; description \"Object\"");
-    EXPECT_EQ(InspectText(Report("b.dll", 0, 0, ImageVerdict::Snapin, -2, "")),
+    EXPECT_EQ(InspectText(Report("b.dll", FileState::Ok, 0, 0, ImageVerdict::Snapin, -2, "")),
               "b.dll: snap-in without import section; no description (no U.S. English FileDescription)");
-    EXPECT_EQ(InspectText(Report("c.exe", -1, 0, ImageVerdict::NotLibrary, 0, "Program")),
+    EXPECT_EQ(InspectText(Report("c.exe", FileState::NotSnapin, -1, 0, ImageVerdict::NotLibrary, 0, "Program")),
               "c.exe: not a snap-in (not a library (IMAGE_FILE_DLL not set)); description \"Program\"");
-    EXPECT_EQ(InspectText(Report("e.dll", 0, 1, ImageVerdict::Snapin, kCorruptVersionBlock, "")),
+    EXPECT_EQ(InspectText(Report("e.dll", FileState::Ok, 0, 1, ImageVerdict::Snapin, kCorruptVersionBlock, "")),
               "e.dll: object snap-in; no description (a corrupt version block)");
-    const std::string missing = InspectText(Report("d.dll", 2, 0, ImageVerdict::Snapin, 2, ""));
+    const std::string missing = InspectText(Report("d.dll", FileState::Missing, 2, 0, ImageVerdict::Snapin, 2, ""));
     EXPECT_EQ(missing.find("d.dll: not inspected (error 2"), 0u) << missing;
     EXPECT_NE(missing.find("; no description (error 2"), std::string::npos) << missing;
 }
 
 TEST(InspectFile, FixturesAsTheModuleSeesThem) {
     const FileReport view = InspectFile(ExecutableDirectory() + fixtures::kViewDll);
-    EXPECT_EQ(view.check, 0);
-    EXPECT_EQ(view.kind, kSnapinView);
+    EXPECT_EQ(view.image.check, 0);
+    EXPECT_EQ(view.image.kind, kSnapinView);
     EXPECT_EQ(view.descriptionCode, 0);
     EXPECT_EQ(view.description, fixtures::kViewDescription);
     const FileReport foreign = InspectFile(ExecutableDirectory() + fixtures::kForeignVersionDll);
-    EXPECT_EQ(foreign.check, 0);
-    EXPECT_EQ(foreign.kind, kSnapinObject);
+    EXPECT_EQ(foreign.image.check, 0);
+    EXPECT_EQ(foreign.image.kind, kSnapinObject);
     EXPECT_EQ(foreign.descriptionCode, -2);
 }
 

@@ -1,5 +1,11 @@
 #include "tools/snapinctl/ApplyCommands.h"
 
+#include "tools/snapinctl/DocumentJson.h"
+#include "tools/snapinctl/DocumentRegedit.h"
+#include "tools/snapinctl/ExitStatus.h"
+#include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/Text.h"
+
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -38,16 +44,28 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
     return std::fclose(file) == 0 && written;
 }
 
+// A change of the plan, as apply prints it.
+struct ChangeRecord {
+    std::string name;
+    ListCategory category = kEnabledObjectCategory;
+    ChangeAction action = ChangeAction::Unchanged;
+
+    Record Json() const {
+        Record record;
+        record[json::kName] = name;
+        record[json::kList] = ListLabel(category);
+        record[json::kKind] = kSnapinLists[category].kind;
+        record[json::kAction] = ActionName(action);
+        record[json::kChanged] = action != ChangeAction::Unchanged;
+        return record;
+    }
+    std::string Text() const { return ListLabel(category) + (" " + name) + ": " + ActionName(action); }
+};
+
 void ReportChange(CommandContext& context, const ListChange& change) {
-    Record record;
-    record["name"] = AnsiToUtf8(change.value.name);
-    record["list"] = ListLabel(change.category);
-    record["kind"] = kSnapinLists[change.category].kind;
-    record["action"] = ActionName(change.action);
-    record["changed"] = change.action != ChangeAction::Unchanged;
+    const ChangeRecord record{AnsiToUtf8(change.value.name), change.category, change.action};
     if (change.action != ChangeAction::Unchanged || context.out.IsJson())
-        context.out.Write(record, ListLabel(change.category) + std::string(" ") + record["name"].get<std::string>() +
-                                      ": " + ActionName(change.action));
+        context.out.Write(record.Json(), record.Text());
 }
 
 // The lists as stored; false, with a message, when one cannot be read.
@@ -67,17 +85,17 @@ bool ChangesAnything(const std::vector<ListChange>& plan) {
 
 int RunExport(CommandContext& context, ListFamily family, const std::string& format, const std::string& file) {
     ListDocument document;
-    if (!ReadStoredLists(context, family, document)) return 1;
+    if (!ReadStoredLists(context, family, document)) return kExitFailure;
     const std::string text = format == "reg" ? DocumentRegedit(document) : DocumentJson(document);
     if (file.empty()) {
         context.out.WriteRaw(text);
-        return 0;
+        return kExitSuccess;
     }
     if (!WriteWholeFile(file, text)) {
         context.err.Report("cannot write " + AnsiToUtf8(file), static_cast<int>(GetLastError()));
-        return 1;
+        return kExitFailure;
     }
-    return 0;
+    return kExitSuccess;
 }
 
 std::vector<ListChange> PlanChanges(const ListDocument& stored, const ListDocument& wanted) {
@@ -106,7 +124,7 @@ std::vector<ListChange> PlanChanges(const ListDocument& stored, const ListDocume
 namespace {
 // Carries out the plan's writes, or its deletions, and reports each change made.
 int CarryOut(CommandContext& context, const std::vector<ListChange>& plan, bool removals) {
-    int status = 0;
+    int status = kExitSuccess;
     for (const ListChange& change : plan) {
         const bool removal = change.action == ChangeAction::Removed;
         if (removal != removals || change.action == ChangeAction::Unchanged) continue;
@@ -121,7 +139,7 @@ int CarryOut(CommandContext& context, const std::vector<ListChange>& plan, bool 
             context.err.Report(std::string(removal ? "cannot remove \"" : "cannot write \"") + AnsiToUtf8(value.name) +
                                    (removal ? "\" from the " : "\" to the ") + ListLabel(change.category) + " list",
                                result);
-            status = 1;
+            status = kExitFailure;
             continue;
         }
         ReportChange(context, change);
@@ -142,28 +160,28 @@ int RunApply(CommandContext& context, ListFamily family, const std::string& file
     std::string text, problem;
     if (!ReadWholeFile(file, text)) {
         context.err.Report("cannot read " + AnsiToUtf8(file), static_cast<int>(GetLastError()));
-        return 1;
+        return kExitFailure;
     }
     ListDocument wanted;
     if (!ParseDocument(text, wanted, problem)) {
         context.err.Report(AnsiToUtf8(file) + " is no list document: " + problem);
-        return 1;
+        return kExitFailure;
     }
     if (family != ListFamily::Running && family != wanted.family) {
         context.err.Report(AnsiToUtf8(file) + " holds the lists of the " + FamilyName(wanted.family) +
                            " family, not those of --platform " + FamilyName(family));
-        return 2;
+        return kExitBadCommandLine;
     }
     CSnapinRegistry registry(wanted.family);
     CommandContext applied{registry, context.hostDirectory, context.out, context.err, context.dryRun};
     ListDocument stored;
-    if (!ReadStoredLists(applied, wanted.family, stored)) return 1;
+    if (!ReadStoredLists(applied, wanted.family, stored)) return kExitFailure;
     const std::vector<ListChange> plan = PlanChanges(stored, wanted);
     for (const ListChange& change : plan)
         if (change.action == ChangeAction::Unchanged) ReportChange(applied, change);
     if (WriteChanges(applied, plan) != 0) {
         context.err.Report("removed nothing, since a value could not be written");
-        return 1;
+        return kExitFailure;
     }
     const int status = RemoveChanges(applied, plan);
     if (!ChangesAnything(plan)) context.out.Say("nothing to change: the lists equal " + AnsiToUtf8(file));

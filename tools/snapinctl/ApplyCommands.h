@@ -1,6 +1,7 @@
 #pragma once
 // snapinctl export and apply: save the four lists of a family, and make them
 // equal to a saved document again.
+#include "tools/snapinctl/CommandContext.h"
 #include "tools/snapinctl/ListDocument.h"
 
 #include <string>

@@ -1,6 +1,12 @@
 #include "tools/snapinctl/DiscoveryCommands.h"
 
 #include "startup/SnapinScan.h"
+#include "tools/snapinctl/ExitStatus.h"
+#include "tools/snapinctl/FileState.h"
+#include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/Text.h"
+
+#include <optional>
 
 namespace snapinctl {
 
@@ -23,27 +29,49 @@ std::string ScanReason(const ScannedFile& file) {
     return file.directory ? "directory" : CheckText(file.check, file.verdict);
 }
 
-// `enableNew`: the list an offered snap-in goes to is the enabled one.
-Record ScanRecord(CommandContext& context, const ScannedFile& file, bool enableNew) {
-    const bool offered = file.action == ScanAction::Offer;
-    Record record;
-    record["file"] = AnsiToUtf8(file.file.str());
-    record["name"] = AnsiToUtf8(file.name.str());
-    record["action"] = ActionName(file.action);
-    record["kind"] = offered ? Record(file.kind) : Record();
-    record["list"] = offered ? Record(ListLabel(ListOfKind(file.kind, enableNew))) : Record();
-    record["reason"] = ScanReason(file);
-    // The new snap-ins dialog's row text.
-    record["description"] = offered ? Record(AnsiToUtf8(RowText(context.registry, nullptr, file.name).str())) : Record();
-    return record;
-}
+// One DLL of the snap-ins directory, as scan and sync print it.
+struct ScanRecord {
+    std::string file;
+    std::string name;
+    ScanAction action = ScanAction::Skip;
+    std::optional<int32_t> kind;      // an offered snap-in's
+    std::optional<std::string> list;  // the list an offered snap-in goes to
+    std::string reason;
+    std::optional<std::string> description;  // the new snap-ins dialog's row text
+    std::optional<bool> written;              // sync: whether it was written
 
-std::string ScanText(const Record& record) {
-    std::string text = record["file"].get<std::string>() + ": " + record["action"].get<std::string>() + " (" +
-                       record["reason"].get<std::string>() + ")";
-    if (!record["list"].is_null())
-        text += " to " + record["list"].get<std::string>() + "; \"" + record["description"].get<std::string>() + "\"";
-    return text;
+    Record Json() const {
+        Record record;
+        record[json::kFile] = file;
+        record[json::kName] = name;
+        record[json::kAction] = ActionName(action);
+        record[json::kKind] = Nullable(kind);
+        record[json::kList] = Nullable(list);
+        record[json::kReason] = reason;
+        record[json::kDescription] = Nullable(description);
+        if (written) record[json::kChanged] = *written;
+        return record;
+    }
+    std::string Text() const {
+        std::string text = file + ": " + ActionName(action) + " (" + reason + ")";
+        if (list) text += " to " + *list + "; \"" + *description + "\"";
+        return text;
+    }
+};
+
+// `enableNew`: the list an offered snap-in goes to is the enabled one.
+ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, bool enableNew) {
+    ScanRecord record;
+    record.file = AnsiToUtf8(file.file.str());
+    record.name = AnsiToUtf8(file.name.str());
+    record.action = file.action;
+    record.reason = ScanReason(file);
+    if (file.action == ScanAction::Offer) {
+        record.kind = file.kind;
+        record.list = ListLabel(ListOfKind(file.kind, enableNew));
+        record.description = AnsiToUtf8(RowText(context.registry, nullptr, file.name).str());
+    }
+    return record;
 }
 
 // The scan start-up would make; false, with a message, when a list could not
@@ -62,40 +90,38 @@ bool Scan(CommandContext& context, CArray<ScannedFile>& files) {
 
 int RunScan(CommandContext& context) {
     CArray<ScannedFile> files;
-    if (!Scan(context, files)) return 1;
+    if (!Scan(context, files)) return kExitFailure;
     for (const ScannedFile& file : files) {
-        const Record record = ScanRecord(context, file, true);
-        context.out.Write(record, ScanText(record));
+        const ScanRecord record = MakeScanRecord(context, file, true);
+        context.out.Write(record.Json(), record.Text());
     }
-    return 0;
+    return kExitSuccess;
 }
 
 int RunSync(CommandContext& context, bool enableNew) {
     CArray<ScannedFile> files;
-    if (!Scan(context, files)) return 1;
-    int status = 0;
+    if (!Scan(context, files)) return kExitFailure;
+    int status = kExitSuccess;
     bool wrote = false;
     for (const ScannedFile& file : files) {
-        Record record = ScanRecord(context, file, enableNew);
-        record["changed"] = false;
+        ScanRecord record = MakeScanRecord(context, file, enableNew);
+        record.written = false;
         if (file.action == ScanAction::Offer) {
             const ListCategory list = ListOfKind(file.kind, enableNew);
             const int result = context.dryRun ? 0 : context.registry.WriteEntry(ListKey(list), file.name, false);
             if (result != 0) {
-                context.err.Report("cannot write \"" + AnsiToUtf8(file.name.str()) + "\" to the " + ListLabel(list) +
-                                       " list",
-                                   result);
-                status = 1;
+                context.err.Report("cannot write \"" + record.name + "\" to the " + ListLabel(list) + " list", result);
+                status = kExitFailure;
                 continue;
             }
-            record["changed"] = wrote = true;
-            context.out.Write(record, "wrote " + record["name"].get<std::string>() + " to " + ListLabel(list) +
-                                          " (" + AnsiToUtf8(EntryData(file.name).str()) + ")");
+            record.written = wrote = true;
+            context.out.Write(record.Json(), "wrote " + record.name + " to " + *record.list + " (" +
+                                                 AnsiToUtf8(EntryData(file.name).str()) + ")");
         } else if (context.out.IsJson()) {
-            context.out.Write(record, std::string());
+            context.out.Write(record.Json(), std::string());
         }
     }
-    if (!wrote && status == 0)
+    if (!wrote && status == kExitSuccess)
         context.out.Say(std::string("nothing to write: ") + kSnapinsDirectory + " holds no new snap-in");
     return status;
 }

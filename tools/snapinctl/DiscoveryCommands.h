@@ -1,7 +1,7 @@
 #pragma once
 // snapinctl scan and sync: start-up discovery as a dry run, and as a
 // start-up whose dialog is closed with every row checked or every row clear.
-#include "tools/snapinctl/Output.h"
+#include "tools/snapinctl/CommandContext.h"
 
 namespace snapinctl {
 

@@ -1,26 +1,18 @@
 #include "tools/snapinctl/Inspect.h"
 
 #include "registry/SnapinRegistry.h"
+#include "tools/snapinctl/Errors.h"
+#include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/Text.h"
 
 namespace snapinctl {
 
 namespace {
-std::string CheckReason(const FileReport& report) {
-    return report.check == 0 ? KindText(report.kind) : CheckText(report.check, report.verdict);
-}
-
 std::string DescriptionReason(int code) {
     if (code == -1) return "no memory for the version information";
     if (code == -2) return "no U.S. English FileDescription";
     if (code == kCorruptVersionBlock) return "a corrupt version block";
     return Win32ErrorText(code);
-}
-
-std::string StateOf(const FileReport& report) {
-    if (report.check == 0) return "ok";
-    if (report.directory) return "directory";
-    if (report.check == ERROR_FILE_NOT_FOUND || report.check == ERROR_PATH_NOT_FOUND) return "missing";
-    return "not-snapin";
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -32,9 +24,7 @@ std::string FileNameOf(const std::string& path) {
 FileReport InspectFile(const std::string& file) {
     FileReport report;
     report.file = file;
-    const DWORD attributes = GetFileAttributesA(file.c_str());
-    report.directory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-    report.check = InspectSnapinFile(file.c_str(), report.kind, report.verdict);
+    report.image = CheckFile(file.c_str());
     CString description;
     report.descriptionCode = ReadFileDescription(file.c_str(), description);
     if (report.descriptionCode == 0) report.description = description.str();
@@ -42,29 +32,31 @@ FileReport InspectFile(const std::string& file) {
 }
 
 Record InspectRecord(const FileReport& report) {
+    const FileCheck& image = report.image;
     Record record;
-    record["file"] = AnsiToUtf8(report.file);
-    record["name"] = AnsiToUtf8(UpperCaseName(FileNameOf(report.file).c_str()).str());
-    record["list"] = nullptr;
-    record["check"] = report.check;
-    record["kind"] = report.check == 0 ? Record(report.kind) : Record();
-    record["state"] = StateOf(report);
-    record["reason"] = CheckReason(report);
-    record["descriptionCode"] = report.descriptionCode;
-    record["description"] = report.descriptionCode == 0 ? Record(AnsiToUtf8(report.description)) : Record();
-    record["descriptionReason"] =
+    record[json::kFile] = AnsiToUtf8(report.file);
+    record[json::kName] = AnsiToUtf8(UpperCaseName(FileNameOf(report.file).c_str()).str());
+    record[json::kList] = nullptr;
+    record[json::kCheck] = image.check;
+    record[json::kKind] = image.check == 0 ? Record(image.kind) : Record();
+    record[json::kState] = StateName(image.state);
+    record[json::kReason] = CheckText(image);
+    record[json::kDescriptionCode] = report.descriptionCode;
+    record[json::kDescription] = report.descriptionCode == 0 ? Record(AnsiToUtf8(report.description)) : Record();
+    record[json::kDescriptionReason] =
         report.descriptionCode == 0 ? Record() : Record(DescriptionReason(report.descriptionCode));
     return record;
 }
 
 std::string InspectText(const FileReport& report) {
+    const FileCheck& image = report.image;
     std::string line = AnsiToUtf8(report.file) + ": ";
-    if (report.check == 0)
-        line += KindText(report.kind);
-    else if (report.check == -1)
-        line += "not a snap-in (" + CheckReason(report) + ")";
+    if (image.check == 0)
+        line += KindText(image.kind);
+    else if (image.check == -1)
+        line += "not a snap-in (" + CheckText(image) + ")";
     else
-        line += "not inspected (" + CheckReason(report) + ")";
+        line += "not inspected (" + CheckText(image) + ")";
     if (report.descriptionCode == 0)
         line += "; description \"" + AnsiToUtf8(report.description) + "\"";
     else

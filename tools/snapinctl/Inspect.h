@@ -1,5 +1,6 @@
 #pragma once
 // snapinctl inspect: each file checked as start-up discovery checks it.
+#include "tools/snapinctl/FileState.h"
 #include "tools/snapinctl/Output.h"
 
 #include <string>
@@ -9,10 +10,7 @@ namespace snapinctl {
 // Everything snapinctl learns about one file.
 struct FileReport {
     std::string file;  // the argument as given (ANSI)
-    bool directory = false;
-    int check = 0;     // CheckSnapinImage's result
-    int32_t kind = 0;  // the kind as CheckSnapinImage left it
-    ImageVerdict verdict = ImageVerdict::Snapin;
+    FileCheck image;   // CheckFile's verdict
     int descriptionCode = 0;  // ReadFileDescription's result
     std::string description;  // ANSI, meaningful when descriptionCode is 0
 };

@@ -1,17 +1,21 @@
 #include "tools/snapinctl/ListCommands.h"
 
+#include "registry/ListValueLimits.h"
 #include "registry/SnapinRegistry.h"
+#include "startup/SnapinScan.h"
+#include "tools/snapinctl/ExitStatus.h"
+#include "tools/snapinctl/FileState.h"
+#include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/Text.h"
 
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <set>
 
 namespace snapinctl {
 
 namespace {
-constexpr size_t kLongestName = 255;
-constexpr DWORD kLargestData = 260;
-
 bool IsObjectList(ListCategory category) { return kSnapinLists[category].kind == kSnapinObject; }
 
 std::string TypeName(DWORD type) {
@@ -22,10 +26,12 @@ std::string TypeName(DWORD type) {
 
 // Why an entry cannot be read as the lists' value format; empty when it can.
 std::string EntryFault(const ListValue& value) {
-    if (value.name.GetLength() > static_cast<int>(kLongestName))
-        return "value name of " + std::to_string(value.name.GetLength()) + " characters, longer than 255";
+    if (value.name.GetLength() > kLongestValueName)
+        return "value name of " + std::to_string(value.name.GetLength()) + " characters, longer than " +
+               std::to_string(kLongestValueName);
     if (value.type != REG_SZ) return TypeName(value.type) + ", not REG_SZ";
-    if (value.size > kLargestData) return "data of " + std::to_string(value.size) + " bytes, longer than 260";
+    if (value.size > kLargestValueData)
+        return "data of " + std::to_string(value.size) + " bytes, longer than " + std::to_string(kLargestValueData);
     if (value.text.IsEmpty()) return "no text";
     return std::string();
 }
@@ -35,66 +41,101 @@ bool IsRelativePath(const CString& path) {
     return text[0] != '\\' && text[0] != '/' && !(text[0] && text[1] == ':');
 }
 
+// One entry of a list, as list and prune print it.
+struct EntryRecord {
+    std::string list;
+    std::string name;
+    std::optional<std::string> data;  // the text of a REG_SZ; null for other types without text
+    std::optional<std::string> path;  // the file the entry names, when it is well formed
+    FileState state = FileState::BadEntry;
+    std::optional<int32_t> kind;
+    std::string reason;
+    std::optional<std::string> description;  // the dialog's row text; null for a name too long for it
+    std::optional<bool> removed;              // prune: whether it was removed
+
+    Record Json() const {
+        Record record;
+        record[json::kList] = list;
+        record[json::kName] = name;
+        record[json::kData] = Nullable(data);
+        record[json::kPath] = Nullable(path);
+        record[json::kState] = StateName(state);
+        record[json::kKind] = Nullable(kind);
+        record[json::kReason] = reason;
+        record[json::kDescription] = Nullable(description);
+        if (removed) {
+            record[json::kAction] = *removed ? "removed" : "kept";
+            record[json::kChanged] = *removed;
+        }
+        return record;
+    }
+    std::string Text() const {
+        std::string text = list + " " + name + ": " + StateName(state) + " (" + reason + ")";
+        if (path) text += "; " + *path;
+        if (description) text += "; \"" + *description + "\"";
+        return removed && *removed ? "removed " + text : text;
+    }
+};
+
 // Sets state, kind and reason from the file the entry names.
-void JudgeFile(const CString& path, ListCategory category, Record& record) {
-    const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const int code = static_cast<int>(GetLastError());
-        const bool gone = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-        record["state"] = gone ? "missing" : "not-snapin";
-        record["reason"] = Win32ErrorText(code);
+void JudgeFile(const CString& path, ListCategory category, EntryRecord& record) {
+    const FileCheck file = CheckFile(path);
+    record.state = file.state;
+    if (file.state == FileState::Directory) {
+        record.reason = "a directory, not a file";
         return;
     }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-        record["state"] = "directory";
-        record["reason"] = "a directory, not a file";
-        return;
-    }
-    int32_t kind = 0;
-    ImageVerdict verdict;
-    const int check = InspectSnapinFile(path, kind, verdict);
-    if (check != 0) {
-        record["state"] = "not-snapin";
-        record["reason"] = CheckText(check, verdict);
-        return;
-    }
-    record["kind"] = kind;
-    const bool belongs = (kind == kSnapinObject) == IsObjectList(category);
-    record["state"] = belongs ? "ok" : "wrong-kind";
-    record["reason"] = KindText(kind) + (belongs ? "" : IsObjectList(category) ? " in an object list; it belongs in the view lists"
-                                                                               : " in a view list; it belongs in the object lists");
+    record.reason = CheckText(file);
+    if (file.state != FileState::Ok) return;
+    record.kind = file.kind;
+    if ((file.kind == kSnapinObject) == IsObjectList(category)) return;
+    record.state = FileState::WrongKind;
+    record.reason += IsObjectList(category) ? " in an object list; it belongs in the view lists"
+                                            : " in a view list; it belongs in the object lists";
 }
 
-Record ListRecord(CommandContext& context, ListCategory category, const ListValue& value) {
-    Record record;
-    record["list"] = ListLabel(category);
-    record["name"] = AnsiToUtf8(value.name.str());
-    record["data"] = value.text.IsEmpty() && value.type != REG_SZ ? Record() : Record(AnsiToUtf8(value.text.str()));
-    record["path"] = nullptr;
-    record["state"] = "bad-entry";
-    record["kind"] = nullptr;
-    const std::string fault = EntryFault(value);
-    record["reason"] = fault;
-    if (fault.empty()) {
+EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, const ListValue& value) {
+    EntryRecord record;
+    record.list = ListLabel(category);
+    record.name = AnsiToUtf8(value.name.str());
+    if (!value.text.IsEmpty() || value.type == REG_SZ) record.data = AnsiToUtf8(value.text.str());
+    record.reason = EntryFault(value);
+    if (record.reason.empty()) {
         const CString path = IsRelativePath(value.text) ? context.hostDirectory + value.text : value.text;
-        record["path"] = AnsiToUtf8(path.str());
+        record.path = AnsiToUtf8(path.str());
         JudgeFile(path, category, record);
     }
     // The dialog shows the description, or the upper-cased name; a name too
     // long for it gets no row at all.
-    record["description"] = nullptr;
-    if (value.name.GetLength() <= static_cast<int>(kLongestName))
-        record["description"] = AnsiToUtf8(RowText(context.registry, ListKey(category), UpperCaseName(value.name)).str());
+    if (value.name.GetLength() <= kLongestValueName)
+        record.description =
+            AnsiToUtf8(RowText(context.registry, ListKey(category), UpperCaseName(value.name)).str());
     return record;
 }
 
-std::string ListText(const Record& record) {
-    std::string text = record["list"].get<std::string>() + " " + record["name"].get<std::string>() + ": " +
-                       record["state"].get<std::string>() + " (" + record["reason"].get<std::string>() + ")";
-    if (!record["path"].is_null()) text += "; " + record["path"].get<std::string>();
-    if (!record["description"].is_null()) text += "; \"" + record["description"].get<std::string>() + "\"";
-    return text;
-}
+// An entry moved between the lists of its kind, or already where it was asked to go.
+struct MoveRecord {
+    std::string name;
+    ListCategory from = kEnabledObjectCategory;
+    ListCategory to = kEnabledObjectCategory;
+    bool changed = false;
+
+    Record Json() const {
+        Record record;
+        record[json::kName] = name;
+        record[json::kList] = ListLabel(to);
+        record[json::kKind] = kSnapinLists[to].kind;
+        record[json::kFrom] = ListLabel(from);
+        record[json::kChanged] = changed;
+        return record;
+    }
+    std::string Text() const {
+        if (!changed) return name + ": already in " + ListLabel(to);
+        return name + ": moved from " + ListLabel(from) + " to " + ListLabel(to);
+    }
+};
+
+void Write(CommandContext& context, const MoveRecord& record) { context.out.Write(record.Json(), record.Text()); }
 
 using NamesByList = std::array<std::set<std::string>, kListCount>;
 
@@ -105,10 +146,8 @@ bool ReadNamesByList(CommandContext& context, NamesByList& lists) {
     bool read = true;
     for (const SnapinListFacts& list : kSnapinLists) {
         CStringList names;
-        // A missing list holds nothing; an over-long name, which no command
-        // line can name, is passed over and the rest of its list is read.
-        const int result = context.registry.EnumEntries(list.key, names);
-        if (result != 0 && result != ERROR_FILE_NOT_FOUND && result != ERROR_MORE_DATA) {
+        const int result = ReadKnownNames(context.registry, list, names);
+        if (result != 0) {
             context.err.Report(std::string("cannot read the ") + list.label + " list", result);
             read = false;
         }
@@ -138,68 +177,50 @@ bool MoveOne(CommandContext& context, ListCategory source, const CString& name) 
     return true;
 }
 
-Record MoveRecord(const CString& name, ListCategory from, ListCategory to, bool changed) {
-    Record record;
-    record["name"] = AnsiToUtf8(name.str());
-    record["list"] = ListLabel(to);
-    record["kind"] = kSnapinLists[to].kind;
-    record["from"] = ListLabel(from);
-    record["changed"] = changed;
-    return record;
-}
-
-std::string MoveText(const Record& record) {
-    const std::string name = record["name"].get<std::string>();
-    const std::string to = record["list"].get<std::string>();
-    if (!record["changed"].get<bool>()) return name + ": already in " + to;
-    return name + ": moved from " + record["from"].get<std::string>() + " to " + to;
-}
-}  // namespace
-
 // Calls `each` with every entry's record, in the dialog's order; 0, or 1
 // when a list could not be read.
 template <typename Each>
 int ForEachEntry(CommandContext& context, Each each) {
-    int status = 0;
+    int status = kExitSuccess;
     for (ListCategory category : ListsInFillOrder()) {
         std::vector<ListValue> values;
         const int result = context.registry.ReadListValues(ListKey(category), values);
         if (result != 0 && result != ERROR_FILE_NOT_FOUND) {
             context.err.Report(std::string("cannot read the ") + ListLabel(category) + " list", result);
-            status = 1;
+            status = kExitFailure;
         }
-        for (const ListValue& value : values) each(category, value, ListRecord(context, category, value));
+        for (const ListValue& value : values) each(category, value, MakeEntryRecord(context, category, value));
     }
     return status;
 }
+}  // namespace
 
 int RunList(CommandContext& context, bool check) {
     bool problems = false;
-    const int status = ForEachEntry(context, [&](ListCategory, const ListValue&, const Record& record) {
-        problems = problems || record["state"] != "ok";
-        context.out.Write(record, ListText(record));
+    const int status = ForEachEntry(context, [&](ListCategory, const ListValue&, const EntryRecord& record) {
+        problems = problems || record.state != FileState::Ok;
+        context.out.Write(record.Json(), record.Text());
     });
-    return status == 0 && check && problems ? kFoundProblems : status;
+    return status == kExitSuccess && check && problems ? kExitFoundProblems : status;
 }
 
 int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
-    const std::set<std::string> pruned = states.empty() ? std::set<std::string>{"missing"}
+    const std::set<std::string> pruned = states.empty() ? std::set<std::string>{StateName(FileState::Missing)}
                                                          : std::set<std::string>(states.begin(), states.end());
     bool removed = false;
-    int status = ForEachEntry(context, [&](ListCategory category, const ListValue& value, Record record) {
-        const bool prune = pruned.count(record["state"].get<std::string>()) > 0;
+    int status = ForEachEntry(context, [&](ListCategory category, const ListValue& value, EntryRecord record) {
+        const bool prune = pruned.count(StateName(record.state)) > 0;
         const int result = prune && !context.dryRun ? context.registry.DeleteEntry(ListKey(category), value.name) : 0;
         if (result != 0) {
             context.err.Report("cannot remove \"" + AnsiToUtf8(value.name.str()) + "\" from the " +
                                    ListLabel(category) + " list",
                                result);
-            status = 1;
+            status = kExitFailure;
             return;
         }
-        record["action"] = prune ? "removed" : "kept";
-        record["changed"] = prune;
+        record.removed = prune;
         removed = removed || prune;
-        if (prune || context.out.IsJson()) context.out.Write(record, "removed " + ListText(record));
+        if (prune || context.out.IsJson()) context.out.Write(record.Json(), record.Text());
     });
     if (!removed) {
         std::string names;
@@ -211,7 +232,7 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
 
 int RunMove(CommandContext& context, bool enable, const std::vector<std::string>& names) {
     NamesByList lists;
-    if (!ReadNamesByList(context, lists)) return 1;
+    if (!ReadNamesByList(context, lists)) return kExitFailure;
     const auto holds = [&](ListCategory category, const CString& name) { return lists[category].count(name.str()) > 0; };
     std::vector<CString> wanted;
     bool unknown = false;
@@ -225,9 +246,9 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
         }
         if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) wanted.push_back(name);
     }
-    if (unknown) return 1;
+    if (unknown) return kExitFailure;
 
-    int status = 0;
+    int status = kExitSuccess;
     for (const CString& name : wanted) {
         bool moved = false, failed = false;
         const SnapinListFacts* target = nullptr;
@@ -238,17 +259,15 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
                 continue;
             }
             if (!MoveOne(context, source.category, name)) {
-                status = failed = 1;
+                status = kExitFailure;
+                failed = true;
                 continue;
             }
             moved = true;
-            const Record record = MoveRecord(name, source.category, OtherList(source.category), true);
-            context.out.Write(record, MoveText(record));
+            Write(context, {AnsiToUtf8(name.str()), source.category, OtherList(source.category), true});
         }
-        if (!moved && !failed && target) {
-            const Record record = MoveRecord(name, target->category, target->category, false);
-            context.out.Write(record, MoveText(record));
-        }
+        if (!moved && !failed && target)
+            Write(context, {AnsiToUtf8(name.str()), target->category, target->category, false});
     }
     return status;
 }

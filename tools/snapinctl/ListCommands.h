@@ -1,14 +1,14 @@
 #pragma once
 // snapinctl list, enable and disable: the entries of the four lists, and the
 // configuration dialog's move between the enabled and the disabled list.
-#include "tools/snapinctl/Output.h"
+#include "tools/snapinctl/CommandContext.h"
 
 #include <string>
 #include <vector>
 
 namespace snapinctl {
 
-// With `check`, kFoundProblems when any entry's state is not ok.
+// With `check`, kExitFoundProblems when any entry's state is not ok.
 int RunList(CommandContext& context, bool check);
 // Removes the entries in the given states (missing when none is given).
 int RunPrune(CommandContext& context, const std::vector<std::string>& states);

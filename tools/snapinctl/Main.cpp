@@ -1,4 +1,5 @@
 // snapinctl.exe: see SnapinCtl.h and `snapinctl --help`.
+#include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/SnapinCtl.h"
 
 #include <fcntl.h>
@@ -15,6 +16,6 @@ int main(int argc, char** argv) {
         return snapinctl::Run(argc, argv, stdout, stderr);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "snapinctl: %s\n", error.what());
-        return 1;
+        return snapinctl::kExitFailure;
     }
 }

@@ -27,6 +27,9 @@ struct Options {
 // The program's version, from module/Version.h: "1.0.0.1".
 std::string VersionText();
 
+// The command names the command line accepts, in the order --help lists them.
+std::vector<std::string> AcceptedCommands();
+
 // Reads argv. Returns -1 with `options` filled when the command is to run;
 // otherwise the exit status (0 after --help or --version, 2 for a bad command
 // line) with the text for stdout in `out` and for stderr in `err`. With

@@ -1,11 +1,12 @@
 #include "tools/snapinctl/SnapinCtl.h"
 
+#include "files/SnapinFiles.h"
+#include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
-#include "tools/snapinctl/ApplyCommands.h"
-#include "tools/snapinctl/DiscoveryCommands.h"
-#include "tools/snapinctl/Inspect.h"
-#include "tools/snapinctl/ListCommands.h"
+#include "tools/snapinctl/Commands.h"
+#include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/Options.h"
+#include "tools/snapinctl/Text.h"
 
 #include <windows.h>
 
@@ -22,12 +23,11 @@ int RedirectCurrentUser(const std::string& path) {
     const auto override = reinterpret_cast<Override>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
     if (!override) return ERROR_CALL_NOT_IMPLEMENTED;
-    HKEY key = nullptr;
-    LONG result = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    CRegistryKey key;
+    const LONG result =
+        RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
     if (result != 0) return static_cast<int>(result);
-    result = override(HKEY_CURRENT_USER, key);
-    RegCloseKey(key);
-    return static_cast<int>(result);
+    return static_cast<int>(override(HKEY_CURRENT_USER, key));
 }
 
 // The host directory with its trailing backslash; 0 or a Win32 code.
@@ -39,62 +39,43 @@ int HostDirectoryOf(const Options& options, CString& directory) {
     return 0;
 }
 
-ListFamily FamilyOf(const std::string& platform) {
-    if (platform == "nt") return ListFamily::WindowsNT;
-    if (platform == "95") return ListFamily::Windows95;
-    return ListFamily::Running;
-}
-
-int Inspect(const Options& options, COutput& out) {
-    for (const std::string& file : options.files) {
-        const FileReport report = InspectFile(file);
-        out.Write(InspectRecord(report), InspectText(report));
+// Commands that read the files the entries name run in the host directory:
+// descriptions are read through the lists' relative paths, as in the host,
+// whose current directory is the host directory.
+int EnterHostDirectory(const Options& options, CommandContext& context) {
+    const int result = HostDirectoryOf(options, context.hostDirectory);
+    if (result != 0) {
+        context.err.Report("cannot determine the host directory", result);
+        return kExitFailure;
     }
-    return 0;
-}
-
-// Commands that read the files the entries name: descriptions are read
-// through the lists' relative paths, as in the host, whose current directory
-// is the host directory.
-int RunInHostDirectory(const Options& options, CommandContext& context) {
     if (!SetCurrentDirectoryA(context.hostDirectory)) {
         context.err.Report("cannot use the host directory " + AnsiToUtf8(context.hostDirectory.str()),
                            static_cast<int>(GetLastError()));
-        return 1;
+        return kExitFailure;
     }
-    switch (options.command) {
-        case Command::List: return RunList(context, options.check);
-        case Command::Prune: return RunPrune(context, options.states);
-        case Command::Scan: return RunScan(context);
-        default: return RunSync(context, options.enableNew);
-    }
+    return kExitSuccess;
 }
 
 int RunCommand(const Options& options, COutput& out, const CErrorOutput& err) {
-    if (options.command == Command::Inspect) return Inspect(options, out);
-    if (!options.hkcu.empty()) {
+    const CommandRow* row = FindCommand(options.command);
+    if (!row) {
+        err.Report("the command has no entry in the command table");
+        return kExitFailure;
+    }
+    if (row->usesLists && !options.hkcu.empty()) {
         const int result = RedirectCurrentUser(options.hkcu);
         if (result != 0) {
             err.Report("cannot use HKEY_CURRENT_USER\\" + options.hkcu, result);
-            return 1;
+            return kExitFailure;
         }
     }
-    const ListFamily family = FamilyOf(options.platform);
-    CSnapinRegistry registry(family);
+    CSnapinRegistry registry(PlatformOption(options));
     CommandContext context{registry, CString(), out, err, options.dryRun};
-    switch (options.command) {
-        case Command::Enable: return RunMove(context, true, options.names);
-        case Command::Disable: return RunMove(context, false, options.names);
-        case Command::Export: return RunExport(context, family, options.format, options.outputFile);
-        case Command::Apply: return RunApply(context, family, options.document);
-        default: break;
+    if (row->needsHost) {
+        const int status = EnterHostDirectory(options, context);
+        if (status != kExitSuccess) return status;
     }
-    const int result = HostDirectoryOf(options, context.hostDirectory);
-    if (result != 0) {
-        err.Report("cannot determine the host directory", result);
-        return 1;
-    }
-    return RunInHostDirectory(options, context);
+    return row->run(options, context);
 }
 }  // namespace
 
@@ -109,13 +90,13 @@ int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err) {
     }
     COutput output(out, options.json);
     const CErrorOutput errors(err, options.json);
-    int status = 1;
+    int status = kExitFailure;
     try {
         status = RunCommand(options, output, errors);
     } catch (const std::exception& error) {
         errors.Report(error.what());
     }
-    return output.Finish() != 0 ? 1 : status;
+    return output.Finish() != 0 ? kExitFailure : status;
 }
 
 }  // namespace snapinctl

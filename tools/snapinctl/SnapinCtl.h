@@ -5,8 +5,7 @@
 
 namespace snapinctl {
 
-// The whole program: 0 success, 1 an operation failed or a name is
-// unknown, 2 a bad command line, 3 list --check found an entry not ok.
+// The whole program; its exit status (ExitStatus.h).
 int Run(int argc, const char* const* argv, std::FILE* out, std::FILE* err);
 
 }  // namespace snapinctl

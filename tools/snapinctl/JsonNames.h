@@ -1,0 +1,30 @@
+#pragma once
+// Every field name of snapinctl's JSON: its records, its errors and its
+// list documents. No other code spells one.
+namespace snapinctl::json {
+
+constexpr char kAction[] = "action";
+constexpr char kBase64[] = "base64";
+constexpr char kChanged[] = "changed";
+constexpr char kCheck[] = "check";
+constexpr char kCode[] = "code";
+constexpr char kData[] = "data";
+constexpr char kDescription[] = "description";
+constexpr char kDescriptionCode[] = "descriptionCode";
+constexpr char kDescriptionReason[] = "descriptionReason";
+constexpr char kError[] = "error";
+constexpr char kFamily[] = "family";
+constexpr char kFile[] = "file";
+constexpr char kFrom[] = "from";
+constexpr char kKind[] = "kind";
+constexpr char kList[] = "list";
+constexpr char kLists[] = "lists";
+constexpr char kName[] = "name";
+constexpr char kNameBase64[] = "nameBase64";
+constexpr char kPath[] = "path";
+constexpr char kReason[] = "reason";
+constexpr char kState[] = "state";
+constexpr char kText[] = "text";
+constexpr char kType[] = "type";
+
+}  // namespace snapinctl::json
