@@ -137,14 +137,15 @@ void SoakRound(bool cycle) {
 }
 
 // Runs `rounds` rounds (or load-to-unload cycles) quietly and prints the
-// process's figures after a warm-up of 20 and at the end.
+// process's figures after a warm-up of 20, half-way and at the end.
 void Soak(int rounds, bool cycles) {
     const int warmUp = rounds < 40 ? 1 : 20;
     g_quiet = true;
     if (cycles) FreeLibrary(g_module);  // the module is loaded by the cycles alone
-    ProcessFigures before;
+    ProcessFigures before, middle;
     for (int round = 0; round < rounds; ++round) {
         if (round == warmUp) before = MeasureProcess();
+        if (round == rounds / 2) middle = MeasureProcess();
         SoakRound(cycles);
     }
     ProcessFigures after = MeasureProcess();
@@ -152,6 +153,7 @@ void Soak(int rounds, bool cycles) {
     if (cycles && GetModuleHandleA(g_modulePath.c_str())) Say("module-left-loaded\n");
     Say("%s rounds=%d\n", cycles ? "cycles" : "soak", rounds);
     SayFigures("before", before);
+    SayFigures("middle", middle);
     SayFigures("after", after);
 }
 
