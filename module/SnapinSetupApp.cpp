@@ -2,8 +2,6 @@
 
 #include <new>
 
-const char kCanonicalFileName[] = "PLUGWARD.DLL";
-
 namespace {
 const char kNotice[] = "PLUGWARD snap-in installation module";
 }

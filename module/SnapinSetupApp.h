@@ -3,6 +3,7 @@
 #include "framework/WinApp.h"
 #include "module/Snapin.h"
 #include "module/SnapinMenu.h"
+#include "registry/SnapinLists.h"
 
 #include <memory>
 
@@ -26,6 +27,3 @@ private:
 
     std::unique_ptr<CSnapinSetupMenu> m_menuItem;
 };
-
-// The module's canonical file name.
-extern const char kCanonicalFileName[];

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 const char kSnapinsDirectory[] = "SNAPINS\\";
+const char kCanonicalFileName[] = "PLUGWARD.DLL";
 
 // clang-format off
 const SnapinListFacts kSnapinLists[kListCount] = {

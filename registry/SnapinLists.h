@@ -49,3 +49,5 @@ ListCategory ListOfKind(int32_t kind, bool enabled);
 CString EntryData(const char* fileName);
 // The snap-ins directory as entries name it, with its backslash.
 extern const char kSnapinsDirectory[];
+// The module's canonical file name, and so its own entry's value name.
+extern const char kCanonicalFileName[];

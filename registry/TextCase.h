@@ -1,4 +1,10 @@
 #pragma once
+#include "framework/String.h"
+
 // Equality of two texts with the ASCII letters A-Z folded to a-z and no
 // other byte folded.
 bool EqualIgnoringAsciiCase(const char* a, const char* b);
+
+// Orders texts by their bytes, then by their length: the order of the sorted
+// name sets.
+int CompareNames(const CString& a, const CString& b);

@@ -1,19 +1,12 @@
 #include "startup/SnapinScan.h"
 
 #include "framework/FileFind.h"
+#include "registry/TextCase.h"
 
 #include <algorithm>
-#include <cstring>
 #include <utility>
 
 namespace {
-// Orders texts by their bytes, then by their length.
-int CompareNames(const CString& a, const CString& b) {
-    const int common = std::min(a.GetLength(), b.GetLength());
-    const int bytes = std::memcmp(a.GetString(), b.GetString(), static_cast<size_t>(common));
-    return bytes != 0 ? bytes : a.GetLength() - b.GetLength();
-}
-
 ScannedFile Classify(const CString& hostDirectory, const KnownNames& known, const CFileFind& finder) {
     ScannedFile found;
     found.file = finder.GetFileName();

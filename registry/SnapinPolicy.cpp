@@ -1,0 +1,246 @@
+#include "registry/SnapinPolicy.h"
+
+#include "registry/ListValueLimits.h"
+#include "registry/RegistryKey.h"
+#include "registry/SnapinLists.h"
+#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+#include <utility>
+
+const char kPolicyKey[] = "Software\\Policies\\Velmark\\Velmark Administrator\\Snapins";
+
+namespace {
+const char* const kSettingNames[kPolicySettingCount] = {"Blocked", "Allowed", "Required", "NewSnapins"};
+// Doublings of a buffer for a value that grew while the key was read.
+constexpr int kMostRegrowths = 8;
+
+// A heap block for the names and data of one key's values.
+struct ValueBuffers {
+    std::unique_ptr<char[]> name;
+    std::unique_ptr<char[]> data;
+    DWORD nameChars = 0;
+    DWORD dataBytes = 0;  // one spare byte beyond it holds a terminator
+
+    bool Allocate(DWORD chars, DWORD bytes) {
+        name.reset(new (std::nothrow) char[chars]);
+        data.reset(new (std::nothrow) char[bytes + 1]);
+        nameChars = chars;
+        dataBytes = bytes;
+        return name && data;
+    }
+};
+
+// A character that would make the text a path or a pattern rather than a
+// file name; the trail bytes of double-byte characters are never taken for one.
+bool FindReserved(const char* text, int length, bool& path, bool& wildcard) {
+    path = wildcard = false;
+    for (int i = 0; i < length; ++i) {
+        const char c = text[i];
+        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < length) {
+            ++i;
+            continue;
+        }
+        path = path || c == '\\' || c == '/' || c == ':';
+        wildcard = wildcard || c == '*' || c == '?';
+    }
+    return path || wildcard;
+}
+
+// Whether one value of a name list names a snap-in, or the reason it does not.
+bool ClassifyListValue(DWORD type, const char* text, int length, IgnoredWhy& why) {
+    bool path = false, wildcard = false;
+    if (type != REG_SZ && type != REG_EXPAND_SZ)
+        why = IgnoredWhy::NotText;
+    else if (length == 0)
+        why = IgnoredWhy::Empty;
+    else if (length > kLongestValueName)
+        why = IgnoredWhy::TooLong;
+    else if (FindReserved(text, length, path, wildcard))
+        why = path ? IgnoredWhy::Path : IgnoredWhy::Wildcard;
+    else
+        return true;
+    return false;
+}
+
+int AddName(PolicyList& list, const char* text, int length) {
+    CString upper = UpperCaseName(CString(text, length));
+    return !upper.Failed() && list.names.Add(std::move(upper)) ? 0 : kFailedAllocation;
+}
+
+int AddIgnored(PolicyList& list, const char* valueName, DWORD nameLength, IgnoredWhy why) {
+    IgnoredPolicyValue ignored{CString(valueName, static_cast<int>(nameLength)), why};
+    return !ignored.valueName.Failed() && list.ignored.Add(std::move(ignored)) ? 0 : kFailedAllocation;
+}
+
+int TakeListValue(PolicyList& list, bool blockList, ValueBuffers& buffers, DWORD nameLength, DWORD type,
+                  DWORD size) {
+    const char* text = buffers.data.get();
+    buffers.data[std::min(size, buffers.dataBytes)] = '\0';
+    const int length = lstrlenA(text);
+    if (blockList && (type == REG_SZ || type == REG_EXPAND_SZ) && length == 1 && text[0] == '*') {
+        list.everything = true;
+        return 0;
+    }
+    IgnoredWhy why;
+    if (ClassifyListValue(type, text, length, why)) return AddName(list, text, length);
+    return AddIgnored(list, buffers.name.get(), nameLength, why);
+}
+
+// Sorts the names and drops repeats, so that Names can search them.
+void SortNames(PolicyList& list) {
+    CArray<CString>& names = list.names;
+    std::sort(names.begin(), names.end(), [](const CString& a, const CString& b) { return CompareNames(a, b) < 0; });
+    CString* last = std::unique(names.begin(), names.end(),
+                                [](const CString& a, const CString& b) { return CompareNames(a, b) == 0; });
+    while (names.end() != last) names.RemoveAt(names.GetSize() - 1);
+}
+
+// Every value of a name list, with buffers sized from the key's own figures.
+int ReadNameList(HKEY key, bool blockList, PolicyList& list) {
+    DWORD longestName = 0, largestData = 0;
+    int result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
+                                  &largestData, nullptr, nullptr);
+    if (result) return result;
+    // Double-byte names may take two bytes for each character counted.
+    ValueBuffers buffers;
+    if (!buffers.Allocate(2 * longestName + 2, largestData + 2)) return kFailedAllocation;
+    int regrowths = 0;
+    for (DWORD index = 0;;) {
+        DWORD nameLength = buffers.nameChars, type = REG_NONE, size = buffers.dataBytes;
+        result = RegEnumValueA(key, index, buffers.name.get(), &nameLength, nullptr, &type,
+                               reinterpret_cast<BYTE*>(buffers.data.get()), &size);
+        if (result == ERROR_MORE_DATA && regrowths++ < kMostRegrowths) {
+            if (!buffers.Allocate(2 * buffers.nameChars, 2 * buffers.dataBytes)) return kFailedAllocation;
+            continue;
+        }
+        if (result == ERROR_NO_MORE_ITEMS) break;
+        if (result) return result;
+        result = TakeListValue(list, blockList, buffers, nameLength, type, size);
+        if (result) return result;
+        ++index;
+    }
+    SortNames(list);
+    return 0;
+}
+
+// A policy key under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, opened on first use.
+class PolicyRoot {
+public:
+    PolicyRoot(HKEY predefined, PolicySource source) : m_predefined(predefined), m_source(source) {}
+
+    // 0 when the key is open or does not exist; otherwise the code.
+    int Open() {
+        if (m_tried) return m_result;
+        m_tried = true;
+        m_result = RegOpenKeyExA(m_predefined, kPolicyKey, 0, KEY_READ, &m_key.Receive());
+        if (m_result == ERROR_FILE_NOT_FOUND) m_result = 0;
+        return m_result;
+    }
+    HKEY Key() const { return m_key; }
+    PolicySource Source() const { return m_source; }
+
+private:
+    HKEY m_predefined;
+    PolicySource m_source;
+    CRegistryKey m_key;
+    bool m_tried = false;
+    int m_result = 0;
+};
+
+// A list whose key is missing: 0 when nothing else bears its name, and
+// ERROR_BADKEY when a value does, which cannot be read as the list.
+int CheckMissingList(HKEY root, const char* name) {
+    const int result = RegQueryValueExA(root, name, nullptr, nullptr, nullptr, nullptr);
+    if (result == ERROR_FILE_NOT_FOUND) return 0;
+    return result == 0 ? ERROR_BADKEY : result;
+}
+
+int ReadList(HKEY root, PolicySetting setting, PolicyList& list, bool& has) {
+    CRegistryKey key;
+    const int result = RegOpenKeyExA(root, kSettingNames[setting], 0, KEY_READ, &key.Receive());
+    if (result == ERROR_FILE_NOT_FOUND) return CheckMissingList(root, kSettingNames[setting]);
+    if (result) return result;
+    has = true;
+    return ReadNameList(key, setting == kBlockedSetting, list);
+}
+
+int ReadNewSnapins(HKEY root, PolicyList& setting, NewSnapinsRule& rule, bool& has) {
+    const char* name = kSettingNames[kNewSnapinsSetting];
+    DWORD type = REG_NONE, value = 0, size = sizeof value;
+    const int result = RegQueryValueExA(root, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    if (result == ERROR_FILE_NOT_FOUND) return 0;
+    if (result != 0 && result != ERROR_MORE_DATA) return result;
+    has = true;
+    if (result == ERROR_MORE_DATA || type != REG_DWORD || size != sizeof value)
+        return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::NotDword);
+    if (value > static_cast<DWORD>(NewSnapinsRule::Disable))
+        return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::OutOfRange);
+    rule = static_cast<NewSnapinsRule>(value);
+    return 0;
+}
+}  // namespace
+
+const char* PolicySettingName(PolicySetting setting) { return kSettingNames[setting]; }
+
+bool PolicyList::Names(const CString& upperName) const {
+    const CString* found = std::lower_bound(names.begin(), names.end(), upperName,
+                                            [](const CString& a, const CString& b) { return CompareNames(a, b) < 0; });
+    return found != names.end() && CompareNames(*found, upperName) == 0;
+}
+
+void CSnapinPolicy::Clear() {
+    for (PolicyList& setting : m_settings) {
+        setting.source = PolicySource::None;
+        setting.names.RemoveAll();
+        setting.everything = false;
+        setting.ignored.RemoveAll();
+    }
+    m_newSnapins = NewSnapinsRule::Ask;
+    m_readable = true;
+}
+
+int CSnapinPolicy::Read() {
+    Clear();
+    PolicyRoot roots[] = {{HKEY_LOCAL_MACHINE, PolicySource::Machine}, {HKEY_CURRENT_USER, PolicySource::User}};
+    for (int index = 0; index < kPolicySettingCount; ++index) {
+        const PolicySetting setting = static_cast<PolicySetting>(index);
+        PolicyList& list = m_settings[setting];
+        // The user's policy is read only for a setting the machine's lacks.
+        for (PolicyRoot& root : roots) {
+            int result = root.Open();
+            bool has = false;
+            if (result == 0 && root.Key())
+                result = setting == kNewSnapinsSetting ? ReadNewSnapins(root.Key(), list, m_newSnapins, has)
+                                                       : ReadList(root.Key(), setting, list, has);
+            if (result) {
+                Clear();
+                m_readable = false;
+                return result;
+            }
+            if (has) {
+                list.source = root.Source();
+                break;
+            }
+        }
+    }
+    return 0;
+}
+
+bool CSnapinPolicy::IsSet() const {
+    for (const PolicyList& setting : m_settings)
+        if (setting.source != PolicySource::None) return true;
+    return false;
+}
+
+PolicyStanding CSnapinPolicy::StandingOf(const CString& upperName) const {
+    if (upperName == kCanonicalFileName) return PolicyStanding::Free;
+    if (m_settings[kRequiredSetting].Names(upperName)) return PolicyStanding::Required;
+    const PolicyList& blocked = m_settings[kBlockedSetting];
+    if (blocked.Names(upperName) || (blocked.everything && !m_settings[kAllowedSetting].Names(upperName)))
+        return PolicyStanding::Blocked;
+    return PolicyStanding::Free;
+}

@@ -1,0 +1,78 @@
+#pragma once
+// The organisation's policy on snap-ins: which may run, which must, and what
+// start-up does with new ones. Administrators deliver it under
+// Software\Policies, for the machine and for the user; this code only reads
+// it. Each setting is taken whole from the machine when the machine has it,
+// otherwise from the user, never merged.
+#include "framework/Array.h"
+#include "framework/String.h"
+
+#include <windows.h>
+
+// Below HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER alike.
+extern const char kPolicyKey[];
+
+enum PolicySetting : int {
+    kBlockedSetting = 0,
+    kAllowedSetting = 1,
+    kRequiredSetting = 2,
+    kNewSnapinsSetting = 3,
+};
+constexpr int kPolicySettingCount = 4;
+// The subkey of a name list, or the value name of NewSnapins.
+const char* PolicySettingName(PolicySetting setting);
+
+enum class PolicySource { None, Machine, User };
+enum class PolicyStanding { Free, Blocked, Required };
+// The values of NewSnapins: what start-up does with a new snap-in.
+enum class NewSnapinsRule : DWORD { Ask = 0, Enable = 1, Disable = 2 };
+
+// Why a value of a setting was passed over.
+enum class IgnoredWhy {
+    NotText,       // a list value neither REG_SZ nor REG_EXPAND_SZ
+    Empty,         // an empty text
+    Path,          // a text naming a directory or a drive
+    Wildcard,      // * or ? other than a lone * in Blocked
+    TooLong,       // a name longer than a list's value name may be
+    NotDword,      // NewSnapins of another type than REG_DWORD
+    OutOfRange,    // NewSnapins other than 0, 1 or 2
+};
+
+struct IgnoredPolicyValue {
+    CString valueName;  // as stored
+    IgnoredWhy why;
+};
+
+// One name list, or NewSnapins, as the policy gives it.
+struct PolicyList {
+    PolicySource source = PolicySource::None;
+    CArray<CString> names;  // upper-cased, sorted by their bytes, no repeats
+    bool everything = false;  // Blocked holds a lone *
+    CArray<IgnoredPolicyValue> ignored;
+
+    bool Names(const CString& upperName) const;
+};
+
+class CSnapinPolicy {
+public:
+    // Reads the machine's and the user's policy afresh. 0, or the code of a
+    // policy key that exists but could not be read (a list stored as a value
+    // counts so, ERROR_BADKEY), or -1 for want of memory; the policy then
+    // manages nothing and Readable() is false.
+    int Read();
+
+    bool Readable() const { return m_readable; }
+    // Whether any setting comes from a policy at all.
+    bool IsSet() const;
+    // The standing of an upper-cased file name. The module's own entry has none.
+    PolicyStanding StandingOf(const CString& upperName) const;
+    NewSnapinsRule NewSnapins() const { return m_newSnapins; }
+    const PolicyList& Setting(PolicySetting setting) const { return m_settings[setting]; }
+
+private:
+    void Clear();
+
+    PolicyList m_settings[kPolicySettingCount];
+    NewSnapinsRule m_newSnapins = NewSnapinsRule::Ask;
+    bool m_readable = true;
+};
