@@ -6,6 +6,8 @@
 #include "registry/TextCase.h"
 
 #include <algorithm>
+#include <memory>
+#include <new>
 #include <utility>
 
 namespace {
@@ -240,6 +242,32 @@ EntryMove CSnapinRegistry::MoveEntry(ListCategory from, const char* name) {
     move.written = WriteEntry(ListKey(OtherList(from)), name, false);
     if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), name);
     return move;
+}
+
+EntryMove CSnapinRegistry::MoveStoredEntry(ListCategory from, const char* valueName) {
+    EntryMove move;
+    move.written = CopyStoredEntry(ListKey(from), ListKey(OtherList(from)), valueName);
+    if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), valueName);
+    return move;
+}
+
+int CSnapinRegistry::CopyStoredEntry(const char* from, const char* to, const char* valueName) {
+    if (!valueName) return ERROR_INVALID_PARAMETER;
+    CRegistryKey source;
+    int result = OpenListKey(from, source.Receive());
+    if (result) return result;
+    DWORD type = REG_NONE, size = 0;
+    result = RegQueryValueExA(source, valueName, nullptr, &type, nullptr, &size);
+    if (result) return result;
+    std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[size ? size : 1]);
+    if (!data) return kFailedAllocation;
+    // A value that changed size since would come back cut: ERROR_MORE_DATA.
+    result = RegQueryValueExA(source, valueName, nullptr, &type, data.get(), &size);
+    if (result) return result;
+    CRegistryKey target;
+    result = CreateListKey(to, target.Receive());
+    if (result) return result;
+    return RegSetValueExA(target, valueName, 0, type, data.get(), size);
 }
 
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {

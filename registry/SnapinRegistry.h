@@ -69,6 +69,9 @@ public:
     // Writes the name into the other list of its kind afresh and deletes it
     // from `from` only when that write worked, so a failed write loses nothing.
     EntryMove MoveEntry(ListCategory from, const char* name);
+    // The same move with the entry's type and data copied exactly as they
+    // stand, for the moves the organisation's policy makes.
+    EntryMove MoveStoredEntry(ListCategory from, const char* valueName);
     // Appends every value of the list, whatever its name length, type or size.
     int ReadListValues(const char* list, std::vector<ListValue>& values);
     // Writes a value with exactly the given name, type and bytes (a text
@@ -77,6 +80,7 @@ public:
     int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
+    int CopyStoredEntry(const char* from, const char* to, const char* valueName);
     int FullKeyText(const char* list, CString& fullKey) const;
 
     ListFamily m_family;

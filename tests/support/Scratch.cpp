@@ -34,13 +34,14 @@ void DeleteDirectoryTree(const std::string& dir) {
 }
 }  // namespace
 
-ScratchHkcu::ScratchHkcu() : m_path(std::string(kScratchRoot) + "\\" + UniqueSuffix()) {
+ScratchHkcu::ScratchHkcu(HKEY redirected)
+    : m_redirected(redirected), m_path(std::string(kScratchRoot) + "\\" + UniqueSuffix()) {
     RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key.Receive(), nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, m_key);
+    RegOverridePredefKey(m_redirected, m_key);
 }
 
 ScratchHkcu::~ScratchHkcu() {
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+    RegOverridePredefKey(m_redirected, nullptr);
     m_key.Close();
     RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
     RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);  // fails while other scratch keys remain

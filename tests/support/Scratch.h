@@ -10,7 +10,7 @@
 // the real HKCU\Software\PlugwardTests, and deletes that key afterwards.
 class ScratchHkcu {
 public:
-    ScratchHkcu();
+    ScratchHkcu() : ScratchHkcu(HKEY_CURRENT_USER) {}
     ~ScratchHkcu();
     ScratchHkcu(const ScratchHkcu&) = delete;
     ScratchHkcu& operator=(const ScratchHkcu&) = delete;
@@ -19,9 +19,19 @@ public:
     const std::string& path() const { return m_path; }
     HKEY key() const { return m_key; }
 
+protected:
+    explicit ScratchHkcu(HKEY redirected);
+
 private:
+    HKEY m_redirected;
     std::string m_path;
     CRegistryKey m_key;
+};
+
+// The same for HKEY_LOCAL_MACHINE, whose scratch key also lies below HKCU.
+class ScratchHklm : public ScratchHkcu {
+public:
+    ScratchHklm() : ScratchHkcu(HKEY_LOCAL_MACHINE) {}
 };
 
 // A fresh directory under the temporary directory, deleted with its contents.

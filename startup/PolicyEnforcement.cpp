@@ -1,0 +1,55 @@
+#include "startup/PolicyEnforcement.h"
+
+#include "startup/SnapinScan.h"
+
+#include <utility>
+
+namespace {
+// The standing that would move an entry out of the list: blocked for an
+// enabled list, required for a disabled one.
+PolicyStanding StandingAgainst(const SnapinListFacts& list) {
+    return list.enabled ? PolicyStanding::Blocked : PolicyStanding::Required;
+}
+}  // namespace
+
+int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
+    if (!policy.Readable() || !policy.IsSet()) return 0;
+    int unread = 0;
+    for (const SnapinListFacts& list : kSnapinLists) {
+        CStringList names;
+        const int result = ReadKnownNames(registry, list, names);
+        if (result != 0) unread = result;
+        for (const CString& name : names) {
+            const PolicyStanding standing = policy.StandingOf(name);
+            if (standing != StandingAgainst(list)) continue;
+            PolicyMove move{list.category, CString(name), standing};
+            if (move.name.Failed() || !moves.Add(std::move(move))) return kFailedAllocation;
+        }
+    }
+    return unread;
+}
+
+int MakePolicyMoves(CSnapinRegistry& registry, const CArray<PolicyMove>& moves) {
+    int first = 0;
+    for (const PolicyMove& move : moves) {
+        const EntryMove made = registry.MoveStoredEntry(move.from, move.name);
+        const int result = made.written ? made.written : made.deleted;
+        if (first == 0) first = result;
+    }
+    return first;
+}
+
+NewSnapinFate FateOfNewSnapin(const CSnapinPolicy& policy, const CString& upperName) {
+    if (!policy.Readable()) return NewSnapinFate::Skip;
+    switch (policy.StandingOf(upperName)) {
+    case PolicyStanding::Blocked: return NewSnapinFate::Skip;
+    case PolicyStanding::Required: return NewSnapinFate::WriteEnabled;
+    case PolicyStanding::Free: break;
+    }
+    switch (policy.NewSnapins()) {
+    case NewSnapinsRule::Enable: return NewSnapinFate::WriteEnabled;
+    case NewSnapinsRule::Disable: return NewSnapinFate::WriteDisabled;
+    case NewSnapinsRule::Ask: break;
+    }
+    return NewSnapinFate::Offer;
+}

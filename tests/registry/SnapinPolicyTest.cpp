@@ -1,0 +1,128 @@
+#include "registry/SnapinPolicy.h"
+
+#include "registry/RegistryKey.h"
+#include "registry/SnapinRegistry.h"
+#include "tests/support/Scratch.h"
+
+#include <gtest/gtest.h>
+#include <string>
+
+namespace {
+std::string PolicyPath(const char* sub) { return std::string(kPolicyKey) + (*sub ? "\\" : "") + sub; }
+
+void Put(HKEY root, const char* sub, const std::string& name, DWORD type, const void* data, DWORD size) {
+    CRegistryKey key;
+    ASSERT_EQ(RegCreateKeyA(root, PolicyPath(sub).c_str(), &key.Receive()), 0);
+    ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), 0);
+}
+void PutText(HKEY root, const char* sub, const std::string& name, const std::string& text, DWORD type = REG_SZ) {
+    Put(root, sub, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+void PutNewSnapins(HKEY root, DWORD rule) { Put(root, "", "NewSnapins", REG_DWORD, &rule, sizeof rule); }
+void CreateKey(HKEY root, const char* sub) {
+    CRegistryKey key;
+    ASSERT_EQ(RegCreateKeyA(root, PolicyPath(sub).c_str(), &key.Receive()), 0);
+}
+
+class SnapinPolicyTest : public ::testing::Test {
+protected:
+    ScratchHkcu user_;
+    ScratchHklm machine_;
+    CSnapinPolicy policy_;
+
+    PolicyStanding Standing(const char* name) { return policy_.StandingOf(UpperCaseName(name)); }
+};
+
+TEST_F(SnapinPolicyTest, WithoutAPolicyEveryNameIsFreeAndNewSnapinsAreOffered) {
+    ASSERT_EQ(policy_.Read(), 0);
+    EXPECT_FALSE(policy_.IsSet());
+    EXPECT_EQ(Standing("EVTVIEW.DLL"), PolicyStanding::Free);
+    EXPECT_EQ(policy_.NewSnapins(), NewSnapinsRule::Ask);
+}
+
+// Each setting comes whole from the machine when it has the setting at all,
+// even empty; required outranks blocked; the module's own entry is exempt.
+TEST_F(SnapinPolicyTest, MachineSettingsMaskTheUsersWholeAndRequiredOutranksBlocked) {
+    PutText(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
+    CreateKey(HKEY_LOCAL_MACHINE, "Allowed");
+    PutText(HKEY_CURRENT_USER, "Allowed", "1", "DISKQUOTA.DLL");
+    PutText(HKEY_CURRENT_USER, "Required", "7", "evtview.dll", REG_EXPAND_SZ);
+    PutText(HKEY_CURRENT_USER, "Blocked", "1", "NETMON.DLL");
+    PutNewSnapins(HKEY_CURRENT_USER, 2);
+    ASSERT_EQ(policy_.Read(), 0);
+
+    EXPECT_EQ(Standing("DISKQUOTA.DLL"), PolicyStanding::Blocked);
+    EXPECT_EQ(Standing("EvtView.dll"), PolicyStanding::Required);
+    EXPECT_EQ(Standing("PLUGWARD.DLL"), PolicyStanding::Free);
+    EXPECT_EQ(policy_.Setting(kBlockedSetting).source, PolicySource::Machine);
+    EXPECT_EQ(policy_.Setting(kAllowedSetting).source, PolicySource::Machine);
+    EXPECT_EQ(policy_.Setting(kRequiredSetting).source, PolicySource::User);
+    EXPECT_EQ(policy_.NewSnapins(), NewSnapinsRule::Disable);
+
+    PutText(HKEY_LOCAL_MACHINE, "Allowed", "1", "DISKQUOTA.DLL");
+    PutText(HKEY_LOCAL_MACHINE, "Blocked", "2", "DISKQUOTA.DLL");
+    ASSERT_EQ(policy_.Read(), 0);
+    EXPECT_EQ(Standing("DISKQUOTA.DLL"), PolicyStanding::Blocked) << "a name on both lists is blocked";
+    EXPECT_EQ(Standing("NETMON.DLL"), PolicyStanding::Blocked) << "by the machine's *, not the user's name";
+}
+
+TEST_F(SnapinPolicyTest, ValuesThatNameNoFileAreIgnoredWithTheirReason) {
+    const DWORD number = 1;
+    PutText(HKEY_LOCAL_MACHINE, "Required", "1", "C:\\SNAPINS\\EVTVIEW.DLL");
+    PutText(HKEY_LOCAL_MACHINE, "Required", "2", "EVT*.DLL");
+    PutText(HKEY_LOCAL_MACHINE, "Required", "3", "");
+    PutText(HKEY_LOCAL_MACHINE, "Required", "4", std::string(256, 'A'));
+    PutText(HKEY_LOCAL_MACHINE, "Required", "5", "*");
+    Put(HKEY_LOCAL_MACHINE, "Required", "6", REG_DWORD, &number, sizeof number);
+    PutText(HKEY_LOCAL_MACHINE, "Required", "7", "\xC4rger.dll");
+    PutText(HKEY_LOCAL_MACHINE, "Required", "8", std::string(255, 'B'));
+    PutText(HKEY_LOCAL_MACHINE, "", "NewSnapins", "1");
+    PutNewSnapins(HKEY_CURRENT_USER, 1);
+    ASSERT_EQ(policy_.Read(), 0);
+
+    const PolicyList& required = policy_.Setting(kRequiredSetting);
+    const IgnoredWhy expected[] = {IgnoredWhy::Path,     IgnoredWhy::Wildcard, IgnoredWhy::Empty,
+                                   IgnoredWhy::TooLong,  IgnoredWhy::Wildcard, IgnoredWhy::NotText};
+    ASSERT_EQ(required.ignored.GetSize(), 6);
+    for (int i = 0; i < 6; ++i) EXPECT_EQ(required.ignored[i].why, expected[i]) << required.ignored[i].valueName;
+    EXPECT_EQ(required.names.GetSize(), 2);
+    EXPECT_EQ(Standing("\xC4RGER.DLL"), PolicyStanding::Required);
+    EXPECT_EQ(Standing(std::string(255, 'b').c_str()), PolicyStanding::Required);
+    EXPECT_EQ(policy_.NewSnapins(), NewSnapinsRule::Ask) << "a NewSnapins text counts as 0 and masks the user's";
+    ASSERT_EQ(policy_.Setting(kNewSnapinsSetting).ignored.GetSize(), 1);
+    EXPECT_EQ(policy_.Setting(kNewSnapinsSetting).ignored[0].why, IgnoredWhy::NotDword);
+
+    PutNewSnapins(HKEY_LOCAL_MACHINE, 3);
+    ASSERT_EQ(policy_.Read(), 0);
+    EXPECT_EQ(policy_.Setting(kNewSnapinsSetting).ignored[0].why, IgnoredWhy::OutOfRange);
+}
+
+// A list stored as a value cannot be read as a list: the whole policy is
+// unreadable, unless the machine supplies that setting.
+TEST_F(SnapinPolicyTest, AListStoredAsAValueMakesThePolicyUnreadableWhereItCounts) {
+    PutText(HKEY_LOCAL_MACHINE, "Required", "1", "EVTVIEW.DLL");
+    PutText(HKEY_CURRENT_USER, "", "Required", "EVTVIEW.DLL");
+    ASSERT_EQ(policy_.Read(), 0);
+    EXPECT_EQ(Standing("EVTVIEW.DLL"), PolicyStanding::Required);
+
+    PutText(HKEY_CURRENT_USER, "", "Blocked", "EVTVIEW.DLL");
+    EXPECT_EQ(policy_.Read(), ERROR_BADKEY);
+    EXPECT_FALSE(policy_.Readable());
+    EXPECT_EQ(Standing("EVTVIEW.DLL"), PolicyStanding::Free);
+}
+
+TEST_F(SnapinPolicyTest, ReadsTenThousandNamesWhole) {
+    CRegistryKey key;
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, PolicyPath("Blocked").c_str(), &key.Receive()), 0);
+    for (int i = 0; i < 10000; ++i) {
+        const std::string name = std::to_string(i + 1), text = "SNAPIN" + name + ".DLL";
+        ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                                 static_cast<DWORD>(text.size() + 1)), 0);
+    }
+    ASSERT_EQ(policy_.Read(), 0);
+    EXPECT_EQ(policy_.Setting(kBlockedSetting).names.GetSize(), 10000);
+    EXPECT_EQ(Standing("SNAPIN1.DLL"), PolicyStanding::Blocked);
+    EXPECT_EQ(Standing("SNAPIN10000.DLL"), PolicyStanding::Blocked);
+    EXPECT_EQ(Standing("SNAPIN10001.DLL"), PolicyStanding::Free);
+}
+}  // namespace
