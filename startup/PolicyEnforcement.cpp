@@ -4,13 +4,9 @@
 
 #include <utility>
 
-namespace {
-// The standing that would move an entry out of the list: blocked for an
-// enabled list, required for a disabled one.
 PolicyStanding StandingAgainst(const SnapinListFacts& list) {
     return list.enabled ? PolicyStanding::Blocked : PolicyStanding::Required;
 }
-}  // namespace
 
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
     if (!policy.Readable() || !policy.IsSet()) return 0;

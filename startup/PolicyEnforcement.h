@@ -7,6 +7,10 @@
 #include "registry/SnapinPolicy.h"
 #include "registry/SnapinRegistry.h"
 
+// The standing that would move an entry out of the list: blocked for an
+// enabled list, required for a disabled one.
+PolicyStanding StandingAgainst(const SnapinListFacts& list);
+
 // An entry whose list is against its standing: a blocked entry of an
 // enabled list or a required entry of a disabled one.
 struct PolicyMove {

@@ -3,6 +3,7 @@
 // through Wine's own regedit.
 #include "module/Version.h"
 #include "registry/RegistryKey.h"
+#include "registry/SnapinPolicy.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/tools/SnapinCtlFixture.h"
 #include "tools/snapinctl/ApplyCommands.h"
@@ -107,7 +108,8 @@ TEST_F(SnapinCtl, ApplyCutShortAfterItsWritesLosesNoEntry) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen((work / "out.txt").c_str(), "wb"), &std::fclose);
     COutput output(out.get(), false);
     CErrorOutput errors(out.get(), false);
-    CommandContext context{registry, CString(), output, errors, false};
+    const CSnapinPolicy noPolicy;
+    CommandContext context{registry, CString(), output, errors, false, noPolicy};
     const std::vector<ListChange> plan = PlanChanges(stored, wanted);
     ASSERT_EQ(WriteChanges(context, plan), 0);
     // Stopped here, OLD.DLL stands in both object lists.

@@ -1,14 +1,17 @@
 #include "tools/snapinctl/ApplyCommands.h"
 
+#include "startup/PolicyEnforcement.h"
 #include "tools/snapinctl/DocumentJson.h"
 #include "tools/snapinctl/DocumentRegedit.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <set>
 
 namespace snapinctl {
 
@@ -74,6 +77,37 @@ bool ReadStoredLists(CommandContext& context, ListFamily family, ListDocument& d
     const int result = ReadDocument(context.registry, family, document, failedList);
     if (result != 0) context.err.Report(std::string("cannot read the ") + ListLabel(failedList) + " list", result);
     return result == 0;
+}
+
+PolicyStanding StandingOfValue(const CSnapinPolicy& policy, const std::string& name) {
+    return policy.StandingOf(UpperCaseName(name.c_str()));
+}
+
+// Reports each entry the document would put against the policy, or each
+// required entry it would drop; true when there is any.
+bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const ListDocument& wanted) {
+    std::set<std::string> kept;
+    bool breaks = false;
+    for (const ListCategory category : AllLists()) {
+        for (const DocumentValue& value : wanted.lists[category]) {
+            const PolicyStanding standing = StandingOfValue(context.policy, value.name);
+            kept.insert(FoldedValueName(value.name));
+            if (standing != StandingAgainst(kSnapinLists[category])) continue;
+            context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + *StandingName(standing) +
+                               " by policy: the document puts it in the " + ListLabel(category) + " list");
+            breaks = true;
+        }
+    }
+    for (const ListCategory category : AllLists())
+        for (const DocumentValue& value : stored.lists[category])
+            if (StandingOfValue(context.policy, value.name) == PolicyStanding::Required &&
+                kept.insert(FoldedValueName(value.name)).second) {
+                context.err.Report("\"" + AnsiToUtf8(value.name) +
+                                   "\" is required by policy: the document drops it from the " +
+                                   ListLabel(category) + " list");
+                breaks = true;
+            }
+    return breaks;
 }
 
 bool ChangesAnything(const std::vector<ListChange>& plan) {
@@ -173,9 +207,13 @@ int RunApply(CommandContext& context, ListFamily family, const std::string& file
         return kExitBadCommandLine;
     }
     CSnapinRegistry registry(wanted.family);
-    CommandContext applied{registry, context.hostDirectory, context.out, context.err, context.dryRun};
+    CommandContext applied{registry, context.hostDirectory, context.out, context.err, context.dryRun, context.policy};
     ListDocument stored;
     if (!ReadStoredLists(applied, wanted.family, stored)) return kExitFailure;
+    if (BreaksPolicy(applied, stored, wanted)) {
+        context.err.Report("changed nothing: " + AnsiToUtf8(file) + " is against the policy");
+        return kExitFailure;
+    }
     const std::vector<ListChange> plan = PlanChanges(stored, wanted);
     for (const ListChange& change : plan)
         if (change.action == ChangeAction::Unchanged) ReportChange(applied, change);

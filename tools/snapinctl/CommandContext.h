@@ -4,6 +4,7 @@
 #include "tools/snapinctl/Errors.h"
 #include "tools/snapinctl/Output.h"
 
+class CSnapinPolicy;
 class CSnapinRegistry;
 
 namespace snapinctl {
@@ -14,6 +15,7 @@ struct CommandContext {
     COutput& out;
     const CErrorOutput& err;
     bool dryRun;  // every change is reported as made, and none is written
+    const CSnapinPolicy& policy;  // as read when the command started
 };
 
 }  // namespace snapinctl

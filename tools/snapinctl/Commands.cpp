@@ -6,6 +6,7 @@
 #include "tools/snapinctl/FileState.h"
 #include "tools/snapinctl/Inspect.h"
 #include "tools/snapinctl/ListCommands.h"
+#include "tools/snapinctl/PolicyCommands.h"
 
 #include <CLI/CLI.hpp>
 
@@ -67,6 +68,9 @@ int Sync(const Options& options, CommandContext& context) { return RunSync(conte
 int Enable(const Options& options, CommandContext& context) { return RunMove(context, true, options.names); }
 int Disable(const Options& options, CommandContext& context) { return RunMove(context, false, options.names); }
 
+int Policy(const Options&, CommandContext& context) { return RunPolicy(context); }
+int Enforce(const Options&, CommandContext& context) { return RunEnforce(context); }
+
 int Inspect(const Options& options, CommandContext& context) {
     for (const std::string& file : options.files) {
         const FileReport report = InspectFile(file);
@@ -77,25 +81,29 @@ int Inspect(const Options& options, CommandContext& context) {
 
 // clang-format off
 const CommandRow kCommandRows[] = {
-    // command, name, help, writes, usesLists, needsHost, arguments, run
-    {Command::List, "list", "every entry of the four lists, with its state",
-     false, true, true, ListArguments, List},
-    {Command::Prune, "prune", "removes the entries in the given states (default: missing)",
-     true, true, true, PruneArguments, Prune},
+    // command, name, help, writes, usesLists, needsHost, an unreadable policy, arguments, run
+    {Command::List, "list", "every entry of the four lists, with its state and its standing in the policy",
+     false, true, true, UnreadablePolicy::Reported, ListArguments, List},
+    {Command::Prune, "prune", "removes the entries in the given states (default: missing), except required ones",
+     true, true, true, UnreadablePolicy::Refused, PruneArguments, Prune},
     {Command::Export, "export", "writes the four lists of one family as they are",
-     false, true, false, ExportArguments, Export},
-    {Command::Apply, "apply", "makes the four lists of the document's family equal to it",
-     true, true, false, ApplyArguments, Apply},
+     false, true, false, UnreadablePolicy::Irrelevant, ExportArguments, Export},
+    {Command::Apply, "apply", "makes the four lists of the document's family equal to it, unless the policy forbids it",
+     true, true, false, UnreadablePolicy::Refused, ApplyArguments, Apply},
     {Command::Scan, "scan", "what start-up discovery would do with each DLL of the snap-ins directory; changes nothing",
-     false, true, true, NoArguments, Scan},
-    {Command::Sync, "sync", "writes the new snap-ins as a start-up does, without its dialog",
-     true, true, true, SyncArguments, Sync},
+     false, true, true, UnreadablePolicy::Reported, NoArguments, Scan},
+    {Command::Sync, "sync", "writes the new snap-ins as a start-up does, without its dialog; obeys Blocked and Required",
+     true, true, true, UnreadablePolicy::Refused, SyncArguments, Sync},
     {Command::Inspect, "inspect", "inspects files as start-up discovery does",
-     false, false, false, InspectArguments, Inspect},
-    {Command::Enable, "enable", "moves entries to the enabled list of their kind",
-     true, true, false, NameArguments, Enable},
-    {Command::Disable, "disable", "moves entries to the disabled list of their kind",
-     true, true, false, NameArguments, Disable},
+     false, false, false, UnreadablePolicy::Irrelevant, InspectArguments, Inspect},
+    {Command::Enable, "enable", "moves entries to the enabled list of their kind, unless the policy blocks them",
+     true, true, false, UnreadablePolicy::Refused, NameArguments, Enable},
+    {Command::Disable, "disable", "moves entries to the disabled list of their kind, unless the policy requires them",
+     true, true, false, UnreadablePolicy::Refused, NameArguments, Disable},
+    {Command::Policy, "policy", "the organisation's effective policy: each setting, its source and what it ignored",
+     false, true, false, UnreadablePolicy::Reported, NoArguments, Policy},
+    {Command::Enforce, "enforce", "makes start-up's policy moves now: blocked entries disabled, required ones enabled",
+     true, true, false, UnreadablePolicy::Refused, NoArguments, Enforce},
 };
 // clang-format on
 }  // namespace

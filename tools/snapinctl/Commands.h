@@ -12,6 +12,13 @@ class App;
 
 namespace snapinctl {
 
+// What a command does with the organisation's policy when it cannot be read.
+enum class UnreadablePolicy {
+    Irrelevant,  // the command does not consult the policy
+    Reported,    // the command runs, reports it and fails
+    Refused,     // the command refuses to run: it would decide against a policy it cannot see
+};
+
 struct CommandRow {
     Command command;
     const char* name;
@@ -19,6 +26,7 @@ struct CommandRow {
     bool writes;     // changes the lists; --dry-run reports the changes instead
     bool usesLists;  // works on the lists that --hkcu and --platform choose
     bool needsHost;  // reads the files the entries name, in the host directory
+    UnreadablePolicy unreadablePolicy;
     void (*addArguments)(CLI::App& command, Options& options);  // its own options and arguments
     int (*run)(const Options& options, CommandContext& context);
 };

@@ -1,5 +1,6 @@
 #include "tools/snapinctl/DiscoveryCommands.h"
 
+#include "startup/PolicyEnforcement.h"
 #include "startup/SnapinScan.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/FileState.h"
@@ -20,9 +21,37 @@ const char* ActionName(ScanAction action) {
     return "skip";
 }
 
-std::string ScanReason(const ScannedFile& file) {
+// Where a new snap-in goes, as start-up or sync decides it.
+struct Destination {
+    NewSnapinFate fate = NewSnapinFate::Offer;
+    std::string why;  // the policy's part in it; empty when it has none
+};
+
+// What start-up does under the policy, NewSnapins included.
+Destination StartupDestination(const CSnapinPolicy& policy, const CString& name) {
+    const NewSnapinFate fate = FateOfNewSnapin(policy, name);
+    if (!policy.Readable()) return {fate, "the policy cannot be read"};
+    switch (policy.StandingOf(name)) {
+        case PolicyStanding::Blocked: return {fate, "blocked by policy"};
+        case PolicyStanding::Required: return {fate, "required by policy"};
+        case PolicyStanding::Free: break;
+    }
+    return {fate, fate == NewSnapinFate::Offer ? "" : "written without asking, as NewSnapins says"};
+}
+
+// What sync does: Blocked and Required as start-up, --new in place of NewSnapins.
+Destination SyncDestination(const CSnapinPolicy& policy, const CString& name, bool enableNew) {
+    Destination destination = StartupDestination(policy, name);
+    if (destination.fate != NewSnapinFate::Skip && policy.StandingOf(name) == PolicyStanding::Free)
+        destination = {enableNew ? NewSnapinFate::WriteEnabled : NewSnapinFate::WriteDisabled, ""};
+    return destination;
+}
+
+std::string ScanReason(const ScannedFile& file, const Destination& destination) {
     switch (file.action) {
-        case ScanAction::Offer: return KindText(file.kind);
+        case ScanAction::Offer:
+            if (destination.fate == NewSnapinFate::Skip) return destination.why;
+            return KindText(file.kind) + (destination.why.empty() ? "" : ", " + destination.why);
         case ScanAction::Known: return std::string("in the ") + ListLabel(file.knownIn) + " list";
         case ScanAction::Skip: break;
     }
@@ -59,16 +88,17 @@ struct ScanRecord {
     }
 };
 
-// `enableNew`: the list an offered snap-in goes to is the enabled one.
-ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, bool enableNew) {
+// An offered snap-in goes to the enabled list, as its row is checked.
+ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, const Destination& destination) {
     ScanRecord record;
     record.file = AnsiToUtf8(file.file.str());
     record.name = AnsiToUtf8(file.name.str());
-    record.action = file.action;
-    record.reason = ScanReason(file);
-    if (file.action == ScanAction::Offer) {
+    record.reason = ScanReason(file, destination);
+    const bool skipped = file.action == ScanAction::Offer && destination.fate == NewSnapinFate::Skip;
+    record.action = skipped ? ScanAction::Skip : file.action;
+    if (record.action == ScanAction::Offer) {
         record.kind = file.kind;
-        record.list = ListLabel(ListOfKind(file.kind, enableNew));
+        record.list = ListLabel(ListOfKind(file.kind, destination.fate != NewSnapinFate::WriteDisabled));
         record.description = AnsiToUtf8(RowText(context.registry, nullptr, file.name).str());
     }
     return record;
@@ -92,7 +122,7 @@ int RunScan(CommandContext& context) {
     CArray<ScannedFile> files;
     if (!Scan(context, files)) return kExitFailure;
     for (const ScannedFile& file : files) {
-        const ScanRecord record = MakeScanRecord(context, file, true);
+        const ScanRecord record = MakeScanRecord(context, file, StartupDestination(context.policy, file.name));
         context.out.Write(record.Json(), record.Text());
     }
     return kExitSuccess;
@@ -104,10 +134,11 @@ int RunSync(CommandContext& context, bool enableNew) {
     int status = kExitSuccess;
     bool wrote = false;
     for (const ScannedFile& file : files) {
-        ScanRecord record = MakeScanRecord(context, file, enableNew);
+        const Destination destination = SyncDestination(context.policy, file.name, enableNew);
+        ScanRecord record = MakeScanRecord(context, file, destination);
         record.written = false;
-        if (file.action == ScanAction::Offer) {
-            const ListCategory list = ListOfKind(file.kind, enableNew);
+        if (record.action == ScanAction::Offer) {
+            const ListCategory list = ListOfKind(file.kind, destination.fate == NewSnapinFate::WriteEnabled);
             const int result = context.dryRun ? 0 : context.registry.WriteEntry(ListKey(list), file.name, false);
             if (result != 0) {
                 context.err.Report("cannot write \"" + record.name + "\" to the " + ListLabel(list) + " list", result);

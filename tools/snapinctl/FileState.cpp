@@ -7,13 +7,14 @@
 namespace snapinctl {
 
 namespace {
-const char* const kStateNames[] = {"ok", "missing", "directory", "not-snapin", "wrong-kind", "bad-entry"};
+const char* const kStateNames[] = {"ok",         "missing",   "directory",     "not-snapin",
+                                   "wrong-kind", "bad-entry", "against-policy"};
 }
 
 const char* StateName(FileState state) { return kStateNames[static_cast<int>(state)]; }
 
 const char* const* PrunableStateNames(int& count) {
-    count = static_cast<int>(std::size(kStateNames)) - 1;
+    count = static_cast<int>(std::size(kStateNames)) - 2;
     return kStateNames + 1;
 }
 

@@ -8,11 +8,15 @@
 
 namespace snapinctl {
 
-enum class FileState { Ok, Missing, Directory, NotSnapin, WrongKind, BadEntry };
+// AgainstPolicy: an entry whose list the organisation's policy forbids; enforce,
+// not prune, deals with it.
+enum class FileState { Ok, Missing, Directory, NotSnapin, WrongKind, BadEntry, AgainstPolicy };
 
-// "ok", "missing", "directory", "not-snapin", "wrong-kind" or "bad-entry".
+// "ok", "missing", "directory", "not-snapin", "wrong-kind", "bad-entry" or
+// "against-policy".
 const char* StateName(FileState state);
-// Every state's name but ok's: what prune may be asked to remove.
+// Every state's name but ok's and against-policy's: what prune may be asked
+// to remove.
 const char* const* PrunableStateNames(int& count);
 
 // A file as start-up discovery inspects it.

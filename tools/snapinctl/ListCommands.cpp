@@ -2,10 +2,12 @@
 
 #include "registry/ListValueLimits.h"
 #include "registry/SnapinRegistry.h"
+#include "startup/PolicyEnforcement.h"
 #include "startup/SnapinScan.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/FileState.h"
 #include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
 #include <algorithm>
@@ -43,7 +45,7 @@ bool IsRelativePath(const CString& path) {
 
 // One entry of a list, as list and prune print it.
 struct EntryRecord {
-    std::string list;
+    std::optional<std::string> list;  // none for a required name in no list
     std::string name;
     std::optional<std::string> data;  // the text of a REG_SZ; null for other types without text
     std::optional<std::string> path;  // the file the entry names, when it is well formed
@@ -52,10 +54,11 @@ struct EntryRecord {
     std::string reason;
     std::optional<std::string> description;  // the dialog's row text; null for a name too long for it
     std::optional<bool> removed;              // prune: whether it was removed
+    PolicyStanding standing = PolicyStanding::Free;
 
     Record Json() const {
         Record record;
-        record[json::kList] = list;
+        record[json::kList] = Nullable(list);
         record[json::kName] = name;
         record[json::kData] = Nullable(data);
         record[json::kPath] = Nullable(path);
@@ -63,6 +66,7 @@ struct EntryRecord {
         record[json::kKind] = Nullable(kind);
         record[json::kReason] = reason;
         record[json::kDescription] = Nullable(description);
+        record[json::kPolicy] = Nullable(StandingName(standing));
         if (removed) {
             record[json::kAction] = *removed ? "removed" : "kept";
             record[json::kChanged] = *removed;
@@ -70,12 +74,24 @@ struct EntryRecord {
         return record;
     }
     std::string Text() const {
-        std::string text = list + " " + name + ": " + StateName(state) + " (" + reason + ")";
+        std::string text = list.value_or("no list") + " " + name + ": " + StateName(state) + " (" + reason + ")";
         if (path) text += "; " + *path;
         if (description) text += "; \"" + *description + "\"";
+        if (standing != PolicyStanding::Free) text += "; " + *StandingName(standing) + " by policy";
         return removed && *removed ? "removed " + text : text;
     }
 };
+
+// A required name in no list and without a file, which list reports.
+EntryRecord UnlistedRecord(CommandContext& context, const std::string& name) {
+    EntryRecord record;
+    record.name = name;
+    record.path = AnsiToUtf8((context.hostDirectory + EntryData(name.c_str())).str());
+    record.state = FileState::Missing;
+    record.reason = "required by policy, in no list and without a file: its kind is unknown";
+    record.standing = PolicyStanding::Required;
+    return record;
+}
 
 // Sets state, kind and reason from the file the entry names.
 void JudgeFile(const CString& path, ListCategory category, EntryRecord& record) {
@@ -105,6 +121,12 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
         record.path = AnsiToUtf8(path.str());
         JudgeFile(path, category, record);
     }
+    record.standing = context.policy.StandingOf(UpperCaseName(value.name));
+    if (record.state == FileState::Ok && record.standing == StandingAgainst(kSnapinLists[category])) {
+        record.state = FileState::AgainstPolicy;
+        record.reason = kSnapinLists[category].enabled ? "blocked by policy, yet in an enabled list"
+                                                       : "required by policy, yet in a disabled list";
+    }
     // The dialog shows the description, or the upper-cased name; a name too
     // long for it gets no row at all.
     if (value.name.GetLength() <= kLongestValueName)
@@ -112,28 +134,6 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
             AnsiToUtf8(RowText(context.registry, ListKey(category), UpperCaseName(value.name)).str());
     return record;
 }
-
-// An entry moved between the lists of its kind, or already where it was asked to go.
-struct MoveRecord {
-    std::string name;
-    ListCategory from = kEnabledObjectCategory;
-    ListCategory to = kEnabledObjectCategory;
-    bool changed = false;
-
-    Record Json() const {
-        Record record;
-        record[json::kName] = name;
-        record[json::kList] = ListLabel(to);
-        record[json::kKind] = kSnapinLists[to].kind;
-        record[json::kFrom] = ListLabel(from);
-        record[json::kChanged] = changed;
-        return record;
-    }
-    std::string Text() const {
-        if (!changed) return name + ": already in " + ListLabel(to);
-        return name + ": moved from " + ListLabel(from) + " to " + ListLabel(to);
-    }
-};
 
 void Write(CommandContext& context, const MoveRecord& record) { context.out.Write(record.Json(), record.Text()); }
 
@@ -195,12 +195,34 @@ int ForEachEntry(CommandContext& context, Each each) {
 }
 }  // namespace
 
+Record MoveRecord::Json() const {
+    Record record;
+    record[json::kName] = name;
+    record[json::kList] = ListLabel(to);
+    record[json::kKind] = kSnapinLists[to].kind;
+    record[json::kFrom] = ListLabel(from);
+    if (!reason.empty()) record[json::kReason] = reason;
+    record[json::kChanged] = changed;
+    return record;
+}
+
+std::string MoveRecord::Text() const {
+    if (!changed) return name + ": already in " + ListLabel(to);
+    return name + ": moved from " + ListLabel(from) + " to " + ListLabel(to) + (reason.empty() ? "" : " (" + reason + ")");
+}
+
 int RunList(CommandContext& context, bool check) {
     bool problems = false;
     const int status = ForEachEntry(context, [&](ListCategory, const ListValue&, const EntryRecord& record) {
         problems = problems || record.state != FileState::Ok;
         context.out.Write(record.Json(), record.Text());
     });
+    const UnlistedRequired unlisted = FindUnlistedRequired(context);
+    for (const std::string& name : unlisted.names) {
+        const EntryRecord record = UnlistedRecord(context, name);
+        context.out.Write(record.Json(), record.Text());
+        problems = true;
+    }
     return status == kExitSuccess && check && problems ? kExitFoundProblems : status;
 }
 
@@ -209,7 +231,9 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
                                                          : std::set<std::string>(states.begin(), states.end());
     bool removed = false;
     int status = ForEachEntry(context, [&](ListCategory category, const ListValue& value, EntryRecord record) {
-        const bool prune = pruned.count(StateName(record.state)) > 0;
+        const bool named = pruned.count(StateName(record.state)) > 0;
+        const bool required = named && record.standing == PolicyStanding::Required;
+        const bool prune = named && !required;
         const int result = prune && !context.dryRun ? context.registry.DeleteEntry(ListKey(category), value.name) : 0;
         if (result != 0) {
             context.err.Report("cannot remove \"" + AnsiToUtf8(value.name.str()) + "\" from the " +
@@ -220,7 +244,9 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
         }
         record.removed = prune;
         removed = removed || prune;
+        if (required) record.reason = "required by policy";
         if (prune || context.out.IsJson()) context.out.Write(record.Json(), record.Text());
+        if (required && !context.out.IsJson()) context.out.Say("kept " + record.Text());
     });
     if (!removed) {
         std::string names;
@@ -235,7 +261,7 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
     if (!ReadNamesByList(context, lists)) return kExitFailure;
     const auto holds = [&](ListCategory category, const CString& name) { return lists[category].count(name.str()) > 0; };
     std::vector<CString> wanted;
-    bool unknown = false;
+    bool unknown = false;  // or refused by the policy
     for (const std::string& given : names) {
         const CString name = UpperCaseName(given.c_str());
         bool listed = false;
@@ -245,6 +271,12 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
             unknown = true;
         }
         if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) wanted.push_back(name);
+    }
+    for (const CString& name : wanted) {
+        const PolicyStanding standing = context.policy.StandingOf(name);
+        if (standing != (enable ? PolicyStanding::Blocked : PolicyStanding::Required)) continue;
+        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + *StandingName(standing) + " by policy");
+        unknown = true;
     }
     if (unknown) return kExitFailure;
 

@@ -1,12 +1,26 @@
 #pragma once
 // snapinctl list, enable and disable: the entries of the four lists, and the
 // configuration dialog's move between the enabled and the disabled list.
+#include "registry/SnapinLists.h"
 #include "tools/snapinctl/CommandContext.h"
+#include "tools/snapinctl/Output.h"
 
 #include <string>
 #include <vector>
 
 namespace snapinctl {
+
+// An entry moved between the lists of its kind, or already where it was asked to go.
+struct MoveRecord {
+    std::string name;
+    ListCategory from = kEnabledObjectCategory;
+    ListCategory to = kEnabledObjectCategory;
+    bool changed = false;
+    std::string reason;  // enforce: why the policy moves it
+
+    Record Json() const;
+    std::string Text() const;
+};
 
 // With `check`, kExitFoundProblems when any entry's state is not ok.
 int RunList(CommandContext& context, bool check);

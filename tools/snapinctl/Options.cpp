@@ -17,7 +17,7 @@ namespace {
 const char kDescription[] =
     "Reads and changes the snap-in lists of the current user as PLUGWARD.DLL does.\n"
     "Exit status: 0 success; 1 an operation failed or a name is unknown; 2 a bad command line;\n"
-    "3 list --check found an entry that is not ok.";
+    "3 list --check found an entry that is not ok or against the organisation's policy.";
 
 void AddCommonOptions(CLI::App& app, Options& options) {
     app.add_flag("--json", options.json, "one JSON object per line (UTF-8) instead of text");
@@ -25,6 +25,8 @@ void AddCommonOptions(CLI::App& app, Options& options) {
     app.add_option("--platform", options.platform, "which family of lists (default: the running platform's)")
         ->check(CLI::IsMember({FamilyName(ListFamily::WindowsNT), FamilyName(ListFamily::Windows95)}));
     app.add_option("--hkcu", options.hkcu, "HKEY_CURRENT_USER becomes HKCU\\PATH");
+    app.add_option("--hklm", options.hklm,
+                   "HKEY_LOCAL_MACHINE becomes HKCU\\PATH: a machine policy tried before it is deployed");
 }
 
 // The whole command line: the common options and a subcommand for each row
@@ -36,7 +38,7 @@ void BuildParser(CLI::App& app, Options& options) {
     AddCommonOptions(app, options);
     const std::string footer = std::string("Common options, anywhere on the line: --json, --host DIR, --platform ") +
                                FamilyName(ListFamily::WindowsNT) + "|" + FamilyName(ListFamily::Windows95) +
-                               ", --hkcu PATH (see snapinctl --help).";
+                               ", --hkcu PATH, --hklm PATH (see snapinctl --help).";
     size_t count = 0;
     const CommandRow* rows = CommandRows(count);
     for (size_t i = 0; i < count; ++i) {

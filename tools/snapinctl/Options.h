@@ -5,7 +5,7 @@
 
 namespace snapinctl {
 
-enum class Command { List, Scan, Sync, Enable, Disable, Inspect, Export, Apply, Prune };
+enum class Command { List, Scan, Sync, Enable, Disable, Inspect, Export, Apply, Prune, Policy, Enforce };
 
 struct Options {
     Command command = Command::List;
@@ -13,7 +13,8 @@ struct Options {
     std::string host;      // --host DIR; empty: the directory of snapinctl.exe
     std::string platform;  // --platform nt|95; empty: the running platform's
     std::string hkcu;      // --hkcu PATH: HKEY_CURRENT_USER becomes HKCU\PATH
-    bool dryRun = false;              // sync, enable, disable, prune, apply: write nothing
+    std::string hklm;      // --hklm PATH: HKEY_LOCAL_MACHINE becomes HKCU\PATH
+    bool dryRun = false;              // every command that writes: write nothing
     bool check = false;               // list --check: exit 3 when an entry is not ok
     bool enableNew = true;            // sync --new enable|disable
     std::vector<std::string> names;   // enable, disable

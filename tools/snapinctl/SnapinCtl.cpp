@@ -2,6 +2,7 @@
 
 #include "files/SnapinFiles.h"
 #include "registry/RegistryKey.h"
+#include "registry/SnapinPolicy.h"
 #include "registry/SnapinRegistry.h"
 #include "tools/snapinctl/Commands.h"
 #include "tools/snapinctl/ExitStatus.h"
@@ -15,10 +16,10 @@
 namespace snapinctl {
 
 namespace {
-// HKEY_CURRENT_USER of this process becomes HKCU\path, as the console's
-// option does. The call is looked up at run time: Windows 95 and NT 4.0
-// lack it. 0 or a Win32 code.
-int RedirectCurrentUser(const std::string& path) {
+// A predefined key of this process becomes HKCU\path, as the console's
+// option does for HKEY_CURRENT_USER. The call is looked up at run time:
+// Windows 95 and NT 4.0 lack it. 0 or a Win32 code.
+int Redirect(HKEY predefined, const std::string& path) {
     using Override = LONG(WINAPI*)(HKEY, HKEY);
     const auto override = reinterpret_cast<Override>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
@@ -27,7 +28,40 @@ int RedirectCurrentUser(const std::string& path) {
     const LONG result =
         RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
     if (result != 0) return static_cast<int>(result);
-    return static_cast<int>(override(HKEY_CURRENT_USER, key));
+    return static_cast<int>(override(predefined, key));
+}
+
+// --hkcu first: the path of --hklm lies below the HKEY_CURRENT_USER that
+// every command works with, so a trial policy and the lists it governs can
+// share one scratch key.
+bool RedirectKeys(const Options& options, const CErrorOutput& err) {
+    const struct {
+        HKEY predefined;
+        const std::string& path;
+        const char* name;
+    } redirections[] = {{HKEY_CURRENT_USER, options.hkcu, "HKEY_CURRENT_USER"},
+                        {HKEY_LOCAL_MACHINE, options.hklm, "HKEY_LOCAL_MACHINE"}};
+    for (const auto& redirection : redirections) {
+        const int result = redirection.path.empty() ? 0 : Redirect(redirection.predefined, redirection.path);
+        if (result != 0) {
+            err.Report(std::string("cannot make ") + redirection.name + " HKEY_CURRENT_USER\\" + redirection.path,
+                       result);
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads the policy for a command that consults it. False when the command
+// must not run: the policy cannot be read and the command would act on it.
+bool ReadPolicy(const CommandRow& row, CSnapinPolicy& policy, const CErrorOutput& err) {
+    if (row.unreadablePolicy == UnreadablePolicy::Irrelevant) return true;
+    const int result = policy.Read();
+    if (result == 0) return true;
+    const bool refused = row.unreadablePolicy == UnreadablePolicy::Refused;
+    err.Report(std::string("cannot read the snap-in policy ") + kPolicyKey + (refused ? "; changed nothing" : ""),
+               result);
+    return !refused;
 }
 
 // The host directory with its trailing backslash; 0 or a Win32 code.
@@ -62,20 +96,19 @@ int RunCommand(const Options& options, COutput& out, const CErrorOutput& err) {
         err.Report("the command has no entry in the command table");
         return kExitFailure;
     }
-    if (row->usesLists && !options.hkcu.empty()) {
-        const int result = RedirectCurrentUser(options.hkcu);
-        if (result != 0) {
-            err.Report("cannot use HKEY_CURRENT_USER\\" + options.hkcu, result);
-            return kExitFailure;
-        }
-    }
+    if (row->usesLists && !RedirectKeys(options, err)) return kExitFailure;
+    CSnapinPolicy policy;
+    if (!ReadPolicy(*row, policy, err)) return kExitFailure;
     CSnapinRegistry registry(PlatformOption(options));
-    CommandContext context{registry, CString(), out, err, options.dryRun};
+    CommandContext context{registry, CString(), out, err, options.dryRun, policy};
     if (row->needsHost) {
         const int status = EnterHostDirectory(options, context);
         if (status != kExitSuccess) return status;
+    } else if (HostDirectoryOf(options, context.hostDirectory) != 0) {
+        context.hostDirectory.Empty();  // a command that can do without says so
     }
-    return row->run(options, context);
+    const int status = row->run(options, context);
+    return policy.Readable() ? status : kExitFailure;
 }
 }  // namespace
 

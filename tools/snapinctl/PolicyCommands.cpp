@@ -1,0 +1,186 @@
+#include "tools/snapinctl/PolicyCommands.h"
+
+#include "registry/ListValueLimits.h"
+#include "startup/PolicyEnforcement.h"
+#include "startup/SnapinScan.h"
+#include "tools/snapinctl/Errors.h"
+#include "tools/snapinctl/ExitStatus.h"
+#include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/ListCommands.h"
+#include "tools/snapinctl/Text.h"
+
+#include <new>
+
+namespace snapinctl {
+
+namespace {
+std::optional<std::string> SourceName(PolicySource source) {
+    switch (source) {
+        case PolicySource::Machine: return "machine";
+        case PolicySource::User: return "user";
+        case PolicySource::None: break;
+    }
+    return std::nullopt;
+}
+
+const char* RuleName(NewSnapinsRule rule) {
+    switch (rule) {
+        case NewSnapinsRule::Enable: return "enable";
+        case NewSnapinsRule::Disable: return "disable";
+        case NewSnapinsRule::Ask: break;
+    }
+    return "ask";
+}
+
+std::string IgnoredText(IgnoredWhy why) {
+    switch (why) {
+        case IgnoredWhy::NotText: return "neither REG_SZ nor REG_EXPAND_SZ";
+        case IgnoredWhy::Empty: return "an empty text";
+        case IgnoredWhy::Path: return "a path, not a file name";
+        case IgnoredWhy::Wildcard: return "a wildcard other than a lone * in Blocked";
+        case IgnoredWhy::TooLong: return "a name over " + std::to_string(kLongestValueName) + " characters";
+        case IgnoredWhy::NotDword: return "not a REG_DWORD; taken as 0 (ask)";
+        case IgnoredWhy::OutOfRange: break;
+    }
+    return "neither 0, 1 nor 2; taken as 0 (ask)";
+}
+
+// One setting of the policy, as policy prints it.
+struct SettingRecord {
+    std::string setting;
+    std::optional<std::string> source;
+    std::optional<std::vector<std::string>> names;  // a name list's; * for a Blocked of everything
+    std::optional<std::string> rule;                // NewSnapins'
+    std::vector<std::pair<std::string, std::string>> ignored;  // value name, why
+
+    Record Json() const {
+        Record record;
+        record[json::kSetting] = setting;
+        record[json::kSource] = Nullable(source);
+        record[json::kNames] = Nullable(names);
+        record[json::kRule] = Nullable(rule);
+        record[json::kIgnored] = Record::array();
+        for (const auto& value : ignored) record[json::kIgnored].push_back({{json::kName, value.first}, {json::kReason, value.second}});
+        return record;
+    }
+    std::string Text() const {
+        std::string text = setting + " (" + source.value_or("not set") + ")";
+        if (rule) text += ": " + *rule;
+        if (names) {
+            std::string list;
+            for (const std::string& name : *names) list += (list.empty() ? ": " : ", ") + name;
+            text += list.empty() ? ": no names" : list;
+        }
+        for (const auto& value : ignored) text += "\n" + setting + " ignores \"" + value.first + "\": " + value.second;
+        return text;
+    }
+};
+
+SettingRecord MakeSettingRecord(const CSnapinPolicy& policy, PolicySetting setting) {
+    const PolicyList& list = policy.Setting(setting);
+    SettingRecord record;
+    record.setting = PolicySettingName(setting);
+    record.source = SourceName(list.source);
+    if (setting == kNewSnapinsSetting) {
+        record.rule = RuleName(policy.NewSnapins());
+    } else {
+        record.names.emplace();
+        if (list.everything) record.names->push_back("*");
+        for (const CString& name : list.names) record.names->push_back(AnsiToUtf8(name.str()));
+    }
+    for (const IgnoredPolicyValue& value : list.ignored)
+        record.ignored.emplace_back(AnsiToUtf8(value.valueName.str()), IgnoredText(value.why));
+    return record;
+}
+
+// The host directory as a directory that can be looked in; 0 or a Win32 code.
+int CheckHostDirectory(const CString& directory) {
+    if (directory.IsEmpty()) return ERROR_PATH_NOT_FOUND;
+    const DWORD attributes = GetFileAttributesA(directory);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return static_cast<int>(GetLastError());
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? 0 : ERROR_DIRECTORY;
+}
+
+bool HasSnapinFile(const CString& hostDirectory, const CString& name) {
+    const DWORD attributes = GetFileAttributesA(hostDirectory + EntryData(name));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+}  // namespace
+
+std::optional<std::string> StandingName(PolicyStanding standing) {
+    switch (standing) {
+        case PolicyStanding::Blocked: return "blocked";
+        case PolicyStanding::Required: return "required";
+        case PolicyStanding::Free: break;
+    }
+    return std::nullopt;
+}
+
+UnlistedRequired FindUnlistedRequired(CommandContext& context) {
+    UnlistedRequired unlisted;
+    const int host = CheckHostDirectory(context.hostDirectory);
+    if (host != 0) {
+        unlisted.why = "the host directory " + AnsiToUtf8(context.hostDirectory.str()) + " is not available: " +
+                       Win32ErrorText(host);
+        return unlisted;
+    }
+    int unread = 0;
+    const KnownNames known = CollectKnownNames(context.registry, unread);
+    if (unread != 0) {
+        unlisted.why = "cannot read every snap-in list: " + Win32ErrorText(unread);
+        return unlisted;
+    }
+    unlisted.checked = true;
+    for (const CString& name : context.policy.Setting(kRequiredSetting).names)
+        if (context.policy.StandingOf(name) == PolicyStanding::Required && !known.Find(name) &&
+            !HasSnapinFile(context.hostDirectory, name))
+            unlisted.names.push_back(AnsiToUtf8(name.str()));
+    return unlisted;
+}
+
+int RunPolicy(CommandContext& context) {
+    if (!context.policy.Readable()) return kExitFailure;
+    for (int setting = 0; setting < kPolicySettingCount; ++setting) {
+        const SettingRecord record = MakeSettingRecord(context.policy, static_cast<PolicySetting>(setting));
+        context.out.Write(record.Json(), record.Text());
+    }
+    const UnlistedRequired unlisted = FindUnlistedRequired(context);
+    Record record;
+    record[json::kUnlistedRequired] = unlisted.checked ? Record(unlisted.names) : Record();
+    record[json::kReason] = unlisted.checked ? Record() : Record(unlisted.why);
+    std::string text = "Required, in no list and without a file in " + std::string(kSnapinsDirectory) + ": ";
+    if (!unlisted.checked) text += "not known, " + unlisted.why;
+    for (size_t i = 0; i < unlisted.names.size(); ++i) text += (i ? ", " : "") + unlisted.names[i];
+    if (unlisted.checked && unlisted.names.empty()) text += "none";
+    context.out.Write(record, text);
+    return kExitSuccess;
+}
+
+int RunEnforce(CommandContext& context) {
+    CArray<PolicyMove> moves;
+    const int planned = PlanPolicyMoves(context.registry, context.policy, moves);
+    if (planned != 0) {
+        context.err.Report("cannot read every snap-in list; moved nothing", planned);
+        return kExitFailure;
+    }
+    int status = kExitSuccess;
+    for (const PolicyMove& move : moves) {
+        CArray<PolicyMove> one;
+        if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing})) throw std::bad_alloc();
+        const int result = context.dryRun ? 0 : MakePolicyMoves(context.registry, one);
+        const MoveRecord record{AnsiToUtf8(move.name.str()), move.from, OtherList(move.from), result == 0,
+                                *StandingName(move.standing) + " by policy"};
+        if (result != 0) {
+            context.err.Report("cannot move \"" + record.name + "\" from the " + ListLabel(move.from) + " list to the " +
+                                   ListLabel(record.to) + " list",
+                               result);
+            status = kExitFailure;
+            continue;
+        }
+        context.out.Write(record.Json(), record.Text());
+    }
+    if (moves.GetSize() == 0) context.out.Say("nothing to enforce: every entry stands in a list the policy allows");
+    return status;
+}
+
+}  // namespace snapinctl
