@@ -121,7 +121,7 @@ TEST(ParseCommandLine, EveryCommandRunsThroughItsOwnRow) {
     // One command line per command; a command added without one fails here.
     const std::vector<std::vector<const char*>> lines = {
         {"list"}, {"prune"}, {"export"}, {"apply", "F"}, {"scan"}, {"sync", "--new", "enable"},
-        {"inspect", "F"}, {"enable", "N"}, {"disable", "N"}};
+        {"inspect", "F"}, {"enable", "N"}, {"disable", "N"}, {"policy"}, {"enforce"}};
     std::vector<std::string> parsed;
     for (const auto& line : lines) {
         int status = 0;

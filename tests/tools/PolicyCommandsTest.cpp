@@ -1,0 +1,165 @@
+// snapinctl under the organisation's policy, as a process: the machine's
+// policy in a scratch key that --hklm names, the user's in the scratch
+// HKEY_CURRENT_USER, and a host directory of fixture files.
+#include "registry/RegistryKey.h"
+#include "registry/SnapinPolicy.h"
+#include "tests/fixtures/Fixtures.h"
+#include "tests/tools/SnapinCtlFixture.h"
+
+#include <map>
+
+namespace {
+void PutPolicy(HKEY root, const std::string& sub, const std::string& name, DWORD type, const std::string& bytes) {
+    CRegistryKey key;
+    ASSERT_EQ(RegCreateKeyA(root, (std::string(kPolicyKey) + sub).c_str(), &key.Receive()), 0);
+    ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                             static_cast<DWORD>(bytes.size())), 0);
+}
+void PutName(HKEY root, const char* list, const std::string& name, const std::string& text) {
+    PutPolicy(root, std::string("\\") + list, name, REG_SZ, text + '\0');
+}
+std::string Dword(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+
+// Record by name, from the JSON lines of a list or scan.
+std::map<std::string, Json> ByName(const ProcessResult& result) {
+    std::map<std::string, Json> records;
+    for (const Json& record : JsonLines(result)) records[record["name"]] = record;
+    return records;
+}
+}  // namespace
+
+class SnapinCtlPolicy : public SnapinCtl {
+protected:
+    ProcessResult Managed(const std::string& arguments) { return Run(arguments + " --hklm \"" + machine.path() + "\""); }
+
+    ScratchHklm machine;  // below the scratch HKEY_CURRENT_USER, as --hklm takes it
+};
+
+TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
+    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
+    PutName(HKEY_LOCAL_MACHINE, "Blocked", "2", "C:\\X.DLL");
+    PutPolicy(HKEY_LOCAL_MACHINE, "\\Blocked", "3", REG_DWORD, Dword(1));
+    PutName(HKEY_CURRENT_USER, "Allowed", "1", "free.dll");
+    PutName(HKEY_CURRENT_USER, "Required", "1", "evt.dll");
+    PutName(HKEY_CURRENT_USER, "Required", "2", "GHOST.DLL");
+    PutPolicy(HKEY_CURRENT_USER, "", "NewSnapins", REG_DWORD, Dword(7));
+    PutPolicy(HKEY_LOCAL_MACHINE, "", "NewSnapins", REG_DWORD, Dword(2));
+    PutEntry(kObjectOff, "EVT.DLL", "SNAPINS\\EVT.DLL");
+
+    const ProcessResult json = Managed("policy --json");
+    ASSERT_EQ(json.exitCode, 0u) << json.err;
+    EXPECT_EQ(JsonLines(json), (std::vector<Json>{
+        Json::parse(R"({"setting":"Blocked","source":"machine","names":["*"],"rule":null,"ignored":[
+            {"name":"2","reason":"a path, not a file name"},{"name":"3","reason":"neither REG_SZ nor REG_EXPAND_SZ"}]})"),
+        Json::parse(R"({"setting":"Allowed","source":"user","names":["FREE.DLL"],"rule":null,"ignored":[]})"),
+        Json::parse(R"({"setting":"Required","source":"user","names":["EVT.DLL","GHOST.DLL"],"rule":null,"ignored":[]})"),
+        Json::parse(R"({"setting":"NewSnapins","source":"machine","names":null,"rule":"disable","ignored":[]})"),
+        Json::parse(R"({"unlistedRequired":["GHOST.DLL"],"reason":null})")}));
+    EXPECT_EQ(Lines(Managed("policy").out)[0], "Blocked (machine): *");
+    const ProcessResult noHost = RunSnapinctl(work, "policy --host \"" + (dir / "NOWHERE") + "\" --hkcu \"" +
+                                                        hkcu.path() + "\" --hklm \"" + machine.path() + "\"");
+    EXPECT_EQ(noHost.exitCode, 0u);
+    EXPECT_NE(noHost.out.find("in SNAPINS\\: not known, the host directory"), std::string::npos) << noHost.out;
+    EXPECT_EQ(Run("policy --json").out.find("\"source\":\"machine\""), std::string::npos);  // no --hklm: the real one
+
+    // A list stored as a value cannot be read: reported, and nothing writes.
+    PutPolicy(HKEY_LOCAL_MACHINE, "", "Allowed", REG_SZ, std::string("A.DLL", 6));
+    PutEntry(kObjectOn, "EVT.DLL", "SNAPINS\\EVT.DLL");
+    Install(fixtures::kObjectDll, "NEW.DLL");
+    const auto before = Snapshot();
+    for (const char* command : {"policy", "list", "enforce", "disable EVT.DLL", "sync --new enable", "prune"}) {
+        const ProcessResult refused = Managed(command);
+        EXPECT_EQ(refused.exitCode, 1u) << command;
+        EXPECT_NE(refused.err.find("cannot read the snap-in policy"), std::string::npos) << command << refused.err;
+        EXPECT_NE(refused.err.find("error 1010"), std::string::npos) << refused.err;  // ERROR_BADKEY
+    }
+    EXPECT_EQ(Snapshot(), before);
+}
+
+TEST_F(SnapinCtlPolicy, ListCheckFindsEntriesAgainstPolicyAndEnforceMovesThem) {
+    for (const char* name : {"BAD.DLL", "REQ.DLL", "OK.DLL"}) Install(fixtures::kObjectDll, name);
+    PutEntry(kObjectOn, "BAD.DLL", dir / "SNAPINS\\BAD.DLL");  // kept as it is, not made SNAPINS\BAD.DLL
+    PutEntry(kObjectOff, "REQ.DLL", "SNAPINS\\REQ.DLL");
+    PutEntry(kObjectOn, "OK.DLL", "SNAPINS\\OK.DLL");
+    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "bad.dll");
+    PutName(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
+    PutName(HKEY_LOCAL_MACHINE, "Required", "2", "GHOST.DLL");
+
+    const ProcessResult list = Managed("list --check --json");
+    EXPECT_EQ(list.exitCode, 3u) << list.err;
+    std::map<std::string, Json> entries = ByName(list);
+    const auto state = [&](const char* name) { return entries[name]["state"].dump() + entries[name]["policy"].dump(); };
+    EXPECT_EQ(state("BAD.DLL"), "\"against-policy\"\"blocked\"");
+    EXPECT_EQ(state("REQ.DLL"), "\"against-policy\"\"required\"");
+    EXPECT_EQ(state("OK.DLL"), "\"ok\"null");
+    EXPECT_EQ(state("GHOST.DLL"), "\"missing\"\"required\"");
+    EXPECT_EQ(entries["GHOST.DLL"]["list"], nullptr);
+    EXPECT_EQ(Managed("prune --state against-policy").exitCode, 2u);
+
+    const auto before = Snapshot();
+    const std::string moves = "BAD.DLL: moved from enabled-object to disabled-object (blocked by policy)\n"
+                              "REQ.DLL: moved from disabled-object to enabled-object (required by policy)\n";
+    EXPECT_EQ(Managed("enforce --dry-run").out, moves);
+    EXPECT_EQ(Snapshot(), before);
+    const ProcessResult enforce = Managed("enforce");
+    EXPECT_EQ(enforce.exitCode, 0u) << enforce.err;
+    EXPECT_EQ(enforce.out, moves);
+    EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"BAD.DLL", dir / "SNAPINS\\BAD.DLL"}}));
+    EXPECT_EQ(ReadList(kObjectOn).count("REQ.DLL"), 1u);
+    EXPECT_EQ(Managed("enforce --json").out, "");
+    entries = ByName(Managed("list --json"));
+    EXPECT_EQ(state("BAD.DLL") + state("REQ.DLL"), "\"ok\"\"blocked\"\"ok\"\"required\"");
+}
+
+TEST_F(SnapinCtlPolicy, RefusalsNameEachEntryAndLeaveTheListsUnchanged) {
+    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "BAD.DLL");
+    PutName(HKEY_CURRENT_USER, "Required", "1", "REQ.DLL");
+    PutEntry(kObjectOff, "BAD.DLL", "SNAPINS\\BAD.DLL");
+    PutEntry(kViewOn, "REQ.DLL", "SNAPINS\\REQ.DLL");
+    PutEntry(kObjectOn, "GONE.DLL", "SNAPINS\\GONE.DLL");
+    const auto before = Snapshot();
+
+    const ProcessResult enable = Managed("enable bad.dll");
+    EXPECT_EQ(enable.exitCode, 1u);
+    EXPECT_EQ(enable.err, "snapinctl: \"BAD.DLL\" is blocked by policy\n");
+    EXPECT_EQ(Managed("disable REQ.DLL GONE.DLL").err, "snapinctl: \"REQ.DLL\" is required by policy\n");
+    ASSERT_TRUE(WriteBytes(work / "doc.json", R"({"family":"nt","lists":{"enabled-object":[
+        {"name":"Bad.dll","type":1,"text":"SNAPINS\\BAD.DLL"}],"disabled-object":[],"enabled-view":[],"disabled-view":[]}})"));
+    const ProcessResult apply = Managed("apply \"" + (work / "doc.json") + "\" --platform nt");
+    EXPECT_EQ(apply.exitCode, 1u);
+    EXPECT_NE(apply.err.find("\"Bad.dll\" is blocked by policy: the document puts it in the enabled-object list"),
+              std::string::npos) << apply.err;
+    EXPECT_NE(apply.err.find("\"REQ.DLL\" is required by policy: the document drops it"), std::string::npos);
+    EXPECT_EQ(Snapshot(), before);
+
+    const ProcessResult prune = Managed("prune --json");
+    EXPECT_EQ(prune.exitCode, 0u) << prune.err;
+    std::map<std::string, Json> records = ByName(prune);
+    EXPECT_EQ(records["REQ.DLL"]["action"], "kept");
+    EXPECT_EQ(records["REQ.DLL"]["reason"], "required by policy");
+    EXPECT_EQ(records["GONE.DLL"]["action"], "removed");
+    EXPECT_EQ(ReadList(kViewOn).count("REQ.DLL"), 1u);
+}
+
+TEST_F(SnapinCtlPolicy, ScanShowsWhereStartupWritesAndSyncSkipsBlockedAndEnablesRequired) {
+    for (const char* name : {"BAD.DLL", "REQ.DLL", "NEW.DLL"}) Install(fixtures::kObjectDll, name);
+    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "BAD.DLL");
+    PutName(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
+    PutPolicy(HKEY_LOCAL_MACHINE, "", "NewSnapins", REG_DWORD, Dword(2));
+
+    std::map<std::string, Json> scan = ByName(Managed("scan --json"));
+    const auto fate = [&](const char* name) {
+        return scan[name]["action"].get<std::string>() + " " + scan[name]["list"].dump() + " " +
+               scan[name]["reason"].get<std::string>();
+    };
+    EXPECT_EQ(fate("BAD.DLL"), "skip null blocked by policy");
+    EXPECT_EQ(fate("REQ.DLL"), "offer \"enabled-object\" object snap-in, required by policy");
+    EXPECT_EQ(fate("NEW.DLL"), "offer \"disabled-object\" object snap-in, written without asking, as NewSnapins says");
+    EXPECT_EQ(Snapshot(), (std::vector<RawList>(4)));
+
+    const ProcessResult sync = Managed("sync --new enable");
+    EXPECT_EQ(sync.exitCode, 0u) << sync.err;
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"NEW.DLL", "SNAPINS\\NEW.DLL"},
+                                                                       {"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
+    EXPECT_TRUE(ReadList(kObjectOff).empty());
+}
