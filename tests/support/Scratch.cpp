@@ -36,15 +36,15 @@ void DeleteDirectoryTree(const std::string& dir) {
 
 ScratchHkcu::ScratchHkcu(HKEY redirected)
     : m_redirected(redirected), m_path(std::string(kScratchRoot) + "\\" + UniqueSuffix()) {
-    RegCreateKeyExA(HKEY_CURRENT_USER, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key.Receive(), nullptr);
+    RegCreateKeyExA(m_redirected, m_path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key.Receive(), nullptr);
     RegOverridePredefKey(m_redirected, m_key);
 }
 
 ScratchHkcu::~ScratchHkcu() {
     RegOverridePredefKey(m_redirected, nullptr);
     m_key.Close();
-    RegDeleteTreeA(HKEY_CURRENT_USER, m_path.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);  // fails while other scratch keys remain
+    RegDeleteTreeA(m_redirected, m_path.c_str());
+    RegDeleteKeyA(m_redirected, kScratchRoot);  // fails while other scratch keys remain
 }
 
 TempDir::TempDir() {

@@ -28,7 +28,8 @@ private:
     CRegistryKey m_key;
 };
 
-// The same for HKEY_LOCAL_MACHINE, whose scratch key also lies below HKCU.
+// The same for HKEY_LOCAL_MACHINE, with its scratch key below the real
+// HKLM\Software\PlugwardTests, where --hklm PATH of a helper process finds it.
 class ScratchHklm : public ScratchHkcu {
 public:
     ScratchHklm() : ScratchHkcu(HKEY_LOCAL_MACHINE) {}

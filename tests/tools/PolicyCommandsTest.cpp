@@ -32,7 +32,7 @@ class SnapinCtlPolicy : public SnapinCtl {
 protected:
     ProcessResult Managed(const std::string& arguments) { return Run(arguments + " --hklm \"" + machine.path() + "\""); }
 
-    ScratchHklm machine;  // below the scratch HKEY_CURRENT_USER, as --hklm takes it
+    ScratchHklm machine;  // below the real HKLM, as --hklm takes it
 };
 
 TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {

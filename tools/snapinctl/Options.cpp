@@ -26,7 +26,7 @@ void AddCommonOptions(CLI::App& app, Options& options) {
         ->check(CLI::IsMember({FamilyName(ListFamily::WindowsNT), FamilyName(ListFamily::Windows95)}));
     app.add_option("--hkcu", options.hkcu, "HKEY_CURRENT_USER becomes HKCU\\PATH");
     app.add_option("--hklm", options.hklm,
-                   "HKEY_LOCAL_MACHINE becomes HKCU\\PATH: a machine policy tried before it is deployed");
+                   "HKEY_LOCAL_MACHINE becomes HKLM\\PATH: a machine policy tried before it is deployed");
 }
 
 // The whole command line: the common options and a subcommand for each row

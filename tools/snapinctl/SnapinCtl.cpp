@@ -16,8 +16,8 @@
 namespace snapinctl {
 
 namespace {
-// A predefined key of this process becomes HKCU\path, as the console's
-// option does for HKEY_CURRENT_USER. The call is looked up at run time:
+// A predefined key of this process becomes its own subkey path, as the
+// console's option does for HKEY_CURRENT_USER. The call is looked up at run time:
 // Windows 95 and NT 4.0 lack it. 0 or a Win32 code.
 int Redirect(HKEY predefined, const std::string& path) {
     using Override = LONG(WINAPI*)(HKEY, HKEY);
@@ -26,14 +26,13 @@ int Redirect(HKEY predefined, const std::string& path) {
     if (!override) return ERROR_CALL_NOT_IMPLEMENTED;
     CRegistryKey key;
     const LONG result =
-        RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
+        RegCreateKeyExA(predefined, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
     if (result != 0) return static_cast<int>(result);
     return static_cast<int>(override(predefined, key));
 }
 
-// --hkcu first: the path of --hklm lies below the HKEY_CURRENT_USER that
-// every command works with, so a trial policy and the lists it governs can
-// share one scratch key.
+// --hkcu PATH makes HKEY_CURRENT_USER HKCU\PATH, --hklm PATH makes
+// HKEY_LOCAL_MACHINE HKLM\PATH: a machine policy tried before it is deployed.
 bool RedirectKeys(const Options& options, const CErrorOutput& err) {
     const struct {
         HKEY predefined;
@@ -44,8 +43,7 @@ bool RedirectKeys(const Options& options, const CErrorOutput& err) {
     for (const auto& redirection : redirections) {
         const int result = redirection.path.empty() ? 0 : Redirect(redirection.predefined, redirection.path);
         if (result != 0) {
-            err.Report(std::string("cannot make ") + redirection.name + " HKEY_CURRENT_USER\\" + redirection.path,
-                       result);
+            err.Report(std::string("cannot use ") + redirection.name + "\\" + redirection.path, result);
             return false;
         }
     }
