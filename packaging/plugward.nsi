@@ -1,13 +1,15 @@
 ; Installer of PLUGWARD.DLL for the Velmark Administrator console.
-;   makensis -DVERSION=1.0.0.1 -DSHIP_DIR=dir -DREADME=README.TXT -DOUTFILE=setup.exe plugward.nsi
+;   makensis -DVERSION=1.0.0.1 -DSHIP_DIR=dir -DPOLICY_DIR=dir -DREADME=README.TXT -DOUTFILE=setup.exe plugward.nsi
 ; Copies PLUGWARD.DLL, snapinctl.exe and README.TXT into the console's
-; directory (the directory page, or /D= when run silently with /S) and
+; directory (the directory page, or /D= when run silently with /S), the policy
+; templates into its Policy folder, and
 ; registers the module for the current user the way the console's own
 ; installer does. A module that is listed already, enabled or disabled, keeps
 ; its entry. When the registration fails, the files it copied are taken back
 ; (a file it replaced is put back as it was) and the lists stay as they were.
-; PLUGWARD-uninstall.exe, written beside the module, removes the three files,
-; the module's entries and nothing else.
+; PLUGWARD-uninstall.exe, written beside the module, removes those files,
+; the module's entries and nothing else: the policy keys are the
+; administrator's, and stay.
 ; Plain ANSI installer with the classic pages and no plug-ins, so that it
 ; runs on Windows 95 and NT 4.0.
 
@@ -24,6 +26,7 @@ RequestExecutionLevel user
 !define TOOL "snapinctl.exe"
 !define NOTES "README.TXT"
 !define UNINSTALLER "PLUGWARD-uninstall.exe"
+!define TEMPLATES "Policy"
 !define LISTS "Software\Velmark\Parameters\Velmark Administrator"
 !define OBJECT_ON "${LISTS}\Snapin Object DLLs"
 !define OBJECT_OFF "${LISTS}\Disabled Snapin Object DLLs"
@@ -35,7 +38,12 @@ OutFile "${OUTFILE}"
 InstallDir ""
 ShowInstDetails show
 ShowUninstDetails show
-DirText "Choose the directory of the Velmark Administrator console. PLUGWARD.DLL and snapinctl.exe are copied there and the module is registered for the current user.$\r$\nInstall stays disabled until the directory exists: the console must be installed first." "Console directory"
+; Each text fits its control in the classic pages, whose controls are sized
+; for the dialog font of Windows 95 and NT 4.0; Wine's wider stand-in fonts are
+; the harder case, and the installer's test measures every text under them.
+BrandingText "PLUGWARD ${VERSION}"
+DirText "Choose the directory of the Velmark Administrator console. The module, snapinctl.exe and the policy templates are copied there, and the module is registered for the current user. Install the console first." "Console directory"
+UninstallText "PLUGWARD.DLL, snapinctl.exe, README.TXT and the policy templates are removed from this directory, and the module's entries from the snap-in lists. The policy keys stay." "Directory:"
 
 VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
@@ -103,11 +111,30 @@ FunctionEnd
   ${EndIf}
 !macroend
 
+; The policy templates, each given to the macro `action`.
+!macro EachTemplate action
+  !insertmacro ${action} "${TEMPLATES}\PLUGWARD.ADM"
+  !insertmacro ${action} "${TEMPLATES}\PLUGWARD.ADMX"
+  !insertmacro ${action} "${TEMPLATES}\en-US\PLUGWARD.ADML"
+!macroend
+
+!macro Remove name
+  Delete "$INSTDIR\${name}"
+!macroend
+
+; The template folders, where nothing else is left in them.
+!macro RemoveTemplateFolders
+  RMDir "$INSTDIR\${TEMPLATES}\en-US"
+  RMDir "$INSTDIR\${TEMPLATES}"
+!macroend
+
 Function UndoCopy
   !insertmacro PutBack "${MODULE}"
   !insertmacro PutBack "${TOOL}"
   !insertmacro PutBack "${NOTES}"
   !insertmacro PutBack "${UNINSTALLER}"
+  !insertmacro EachTemplate PutBack
+  !insertmacro RemoveTemplateFolders
 FunctionEnd
 
 ; $R1 = 1 when the list key $R0 holds a value named PLUGWARD.DLL, of any
@@ -150,7 +177,7 @@ Function RegisterModule
     ${EndSelect}
     Call ListHoldsModule
     ${If} $R1 == 1
-      DetailPrint "${MODULE} is listed already in HKCU\$R0; its entry is left as it is."
+      DetailPrint "${MODULE} is listed already; its entry is left as it is."
       Return
     ${EndIf}
   ${Next}
@@ -160,7 +187,7 @@ Function RegisterModule
     Call UndoCopy
     !insertmacro Fail "Could not register ${MODULE} in HKCU\${OBJECT_ON}$R2; the files copied are taken back."
   ${EndIf}
-  DetailPrint "Registered ${MODULE} in HKCU\${OBJECT_ON}$R2."
+  DetailPrint "Registered ${MODULE} in the current user's Snapin Object DLLs$R2."
 FunctionEnd
 
 Section "PLUGWARD"
@@ -171,13 +198,19 @@ Section "PLUGWARD"
   !insertmacro FailIfInUse "${MODULE}"
   !insertmacro FailIfInUse "${TOOL}"
   InitPluginsDir
-  CreateDirectory "$PLUGINSDIR\kept"
+  CreateDirectory "$PLUGINSDIR\kept\${TEMPLATES}\en-US"
   !insertmacro KeepOld "${MODULE}"
   !insertmacro KeepOld "${TOOL}"
   !insertmacro KeepOld "${NOTES}"
   !insertmacro KeepOld "${UNINSTALLER}"
-  SetOutPath $INSTDIR
+  !insertmacro EachTemplate KeepOld
   SetOverwrite on
+  SetOutPath "$INSTDIR\${TEMPLATES}"
+  File "${POLICY_DIR}/PLUGWARD.ADM"
+  File "${POLICY_DIR}/PLUGWARD.ADMX"
+  SetOutPath "$INSTDIR\${TEMPLATES}\en-US"
+  File "${POLICY_DIR}/en-US/PLUGWARD.ADML"
+  SetOutPath $INSTDIR
   File "${SHIP_DIR}/${MODULE}"
   File "${SHIP_DIR}/${TOOL}"
   File "/oname=${NOTES}" "${README}"
@@ -193,6 +226,8 @@ Section "Uninstall"
   ${EndIf}
   Delete "$INSTDIR\${TOOL}"
   Delete "$INSTDIR\${NOTES}"
+  !insertmacro EachTemplate Remove
+  !insertmacro RemoveTemplateFolders
   !insertmacro FamilySuffix $R2
   DeleteRegValue HKCU "${OBJECT_ON}$R2" "${MODULE}"
   DeleteRegValue HKCU "${OBJECT_OFF}$R2" "${MODULE}"

@@ -1,8 +1,9 @@
 // The release installer under Wine, in a prefix of its own, since it writes
 // the real HKEY_CURRENT_USER: silent install into a fresh host directory and
 // the console loading the module, reinstalls over the module's own entry,
-// and an uninstall that leaves every other entry byte for byte as it was.
+// an uninstall that leaves every other entry and the policy as they were, and pages whose texts fit.
 #include "registry/RegistryKey.h"
+#include "registry/SnapinPolicy.h"
 #include "tests/hostile/RawLists.h"
 #include "tests/support/Process.h"
 #include "tests/support/Scratch.h"
@@ -17,11 +18,13 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 
 namespace {
 const char kModule[] = "PLUGWARD.DLL";
 const char kUninstaller[] = "PLUGWARD-uninstall.exe";
-const char* const kShipped[] = {"PLUGWARD.DLL", "snapinctl.exe", "README.TXT", "PLUGWARD-uninstall.exe"};
+const char* const kShipped[] = {"PLUGWARD.DLL", "snapinctl.exe", "README.TXT", "PLUGWARD-uninstall.exe",
+                                "Policy\\PLUGWARD.ADM", "Policy\\PLUGWARD.ADMX", "Policy\\en-US\\PLUGWARD.ADML"};
 const char* const kListNames[] = {"Snapin Object DLLs", "Disabled Snapin Object DLLs", "Snapin View DLLs",
                                   "Disabled Snapin View DLLs"};
 enum List { kObjectOn, kObjectOff, kViewOn, kViewOff };
@@ -114,10 +117,42 @@ DWORD RunToTheEnd(const std::string& commandLine) {
     return code;
 }
 
+// Each visible static text that needs more room than its control has, as the control draws it in the DC's font.
+struct TextMeasure { HDC dc; int texts; std::string cut; };
+BOOL CALLBACK MeasureText(HWND control, LPARAM param) {
+    auto& measure = *reinterpret_cast<TextMeasure*>(param);
+    char className[8] = {}, text[1024] = {};
+    const LONG style = GetWindowLongA(control, GWL_STYLE), type = style & SS_TYPEMASK;
+    RECT has{}, needs{};
+    if (!GetClassNameA(control, className, sizeof className) || lstrcmpiA(className, "Static") || !IsWindowVisible(control) ||
+        !GetWindowTextA(control, text, sizeof text) || (type > SS_RIGHT && type != SS_LEFTNOWORDWRAP) || !GetClientRect(control, &has))
+        return TRUE;
+    needs.right = has.right;
+    DrawTextA(measure.dc, text, -1, &needs, DT_CALCRECT | DT_WORDBREAK | (style & SS_NOPREFIX ? DT_NOPREFIX : 0));
+    ++measure.texts;
+    if (needs.right > has.right || needs.bottom > has.bottom)
+        measure.cut += std::string(text) + " needs " + std::to_string(needs.right) + "x" + std::to_string(needs.bottom) +
+                       ", has " + std::to_string(has.right) + "x" + std::to_string(has.bottom) + "\n";
+    return TRUE;
+}
+
+// The installer's window once its default button reads `button` and is enabled.
+HWND WaitForPage(const char* button) {
+    for (const DWORD startedAt = GetTickCount(); GetTickCount() - startedAt < GuardMs(120000); Sleep(20)) {
+        HWND page = FindWindowA("#32770", nullptr);
+        char text[32] = {};
+        if (GetDlgItemTextA(page, IDOK, text, sizeof text) && !lstrcmpA(text, button) && IsWindowEnabled(GetDlgItem(page, IDOK)))
+            return page;
+    }
+    return nullptr;
+}
+
 class Installer : public ::testing::Test {
 protected:
     void SetUp() override {
         ClearLists();
+        // Wine starts the desktop's process for the first window; started by an installer, it would stay in its job.
+        ASSERT_TRUE(GetDesktopWindow());
         const char* expected = std::getenv("PLUGWARD_FAMILY");
         if (expected) {
             ASSERT_EQ(Family(), std::string(" ") + expected);
@@ -127,7 +162,7 @@ protected:
             ASSERT_TRUE(CopyFileA((ExecutableDirectory() + file).c_str(), (m_host / file).c_str(), FALSE)) << file;
     }
     void TearDown() override { ClearLists(); }
-    static void ClearLists() { RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmark"); }
+    static void ClearLists() { for (const char* key : {"Software\\Velmark", "Software\\Policies\\Velmark"}) RegDeleteTreeA(HKEY_CURRENT_USER, key); }
 
     std::string HostDirectory() const { return m_host.path().substr(0, m_host.path().size() - 1); }
     DWORD Install(const std::string& directory) {
@@ -157,7 +192,7 @@ TEST_F(Installer, SilentInstallRegistersTheModuleAndTheConsoleLoadsIt) {
     for (const char* file : {kModule, "snapinctl.exe"})
         EXPECT_EQ(ReadFile(m_host / file), ReadFile(FromEnvironment("PLUGWARD_SHIP_DIR") + "\\" + file)) << file;
     EXPECT_NE(ReadFile(m_host / "README.TXT").find("PLUGWARD"), std::string::npos);
-    EXPECT_TRUE(Exists(m_host / kUninstaller));
+    for (const char* file : kShipped) EXPECT_TRUE(Exists(m_host / file)) << file;
     // snapinctl's default host directory is its own; OTHER.DLL has no file.
     const ProcessResult list = RunProcess("\"" + (m_host / "snapinctl.exe") + "\" list --check", m_host.path());
     EXPECT_EQ(list.exitCode, 3u) << list.output;
@@ -197,13 +232,45 @@ TEST_F(Installer, SilentUninstallRemovesOnlyTheModule) {
             PutRaw(key.c_str(), "PLUGWARD.DLL.OLD", REG_BINARY, "\x01\x02");
             if (family != Family() || list != kObjectOn) PutRaw(key.c_str(), kModule, REG_DWORD, std::string("\x07\0\0\0", 4));
         }
+    const std::string policy = std::string(kPolicyKey) + "\\" + PolicySettingName(kRequiredSetting);
+    PutRaw(policy.c_str(), "1", REG_SZ, SzValue("OTHER.DLL").bytes);
     auto expected = Snapshot();
     for (List list : {kObjectOn, kObjectOff, kViewOn, kViewOff}) expected[ListKey(list, Family())].erase(kModule);
 
     EXPECT_EQ(RunToTheEnd("\"" + (m_host / kUninstaller) + "\" /S"), 0u);
     EXPECT_EQ(Snapshot(), expected);
+    EXPECT_EQ(ReadRawList(policy.c_str()), (RawList{{"1", SzValue("OTHER.DLL")}}));
     for (const char* file : kShipped) EXPECT_FALSE(Exists(m_host / file)) << file;
     for (const char* file : {"VMADMIN.EXE", "admext32.dll", "SNAPINS\\OTHER.DLL"}) EXPECT_TRUE(Exists(m_host / file));
+}
+
+TEST_F(Installer, EveryTextOfEveryPageFitsItsControl) {
+    // The installer's dialog font, made here from its outer dialog's template (NSIS's 105, whose font its pages
+    // share), since a font handle stays in its process.
+    HMODULE setup = LoadLibraryExA(FromEnvironment("PLUGWARD_SETUP").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HWND dialog = CreateDialogParamA(setup, MAKEINTRESOURCEA(105), nullptr, nullptr, 0);
+    LOGFONTA font{};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+    DestroyWindow(dialog);
+    FreeLibrary(setup);
+    ASSERT_NE(font.lfHeight, 0) << "no dialog font in " << FromEnvironment("PLUGWARD_SETUP");
+    TextMeasure measure{GetDC(nullptr), 0, {}};
+    HGDIOBJ old = SelectObject(measure.dc, CreateFontIndirectA(&font));
+    const std::string install = "\"" + FromEnvironment("PLUGWARD_SETUP") + "\" /D=" + HostDirectory();
+    for (const std::string& command : {install, "\"" + (m_host / kUninstaller) + "\""}) {
+        std::thread run([command] { EXPECT_EQ(RunToTheEnd(command), 0u) << command; });
+        for (const char* button : {command == install ? "&Install" : "&Uninstall", "&Close"}) {
+            HWND page = WaitForPage(button);
+            const int before = measure.texts;
+            EnumChildWindows(page, &MeasureText, reinterpret_cast<LPARAM>(&measure));
+            EXPECT_TRUE(page && measure.texts > before) << "no text measured on a page whose button reads " << button;
+            PostMessageA(GetDlgItem(page, IDOK), BM_CLICK, 0, 0);
+        }
+        run.join();
+    }
+    DeleteObject(SelectObject(measure.dc, old));
+    ReleaseDC(nullptr, measure.dc);
+    EXPECT_EQ(measure.cut, "");
 }
 
 TEST_F(Installer, SilentInstallWithoutAHostDirectoryFailsAndChangesNothing) {
