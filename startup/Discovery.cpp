@@ -46,10 +46,11 @@ NewSnapins SettleNewSnapins(CSnapinRegistry& registry, const CSnapinPolicy& poli
 }
 
 // A move that fails is left for the next start, or for the configuration
-// dialog's OK.
-void EnforcePolicy(CSnapinRegistry& registry, const CSnapinPolicy& policy) {
+// dialog's OK. The moves keep every name in some list, so `known` still
+// tells discovery which snap-ins are new.
+void EnforcePolicy(CSnapinRegistry& registry, const KnownNames& known, const CSnapinPolicy& policy) {
     CArray<PolicyMove> moves;
-    PlanPolicyMoves(registry, policy, moves);
+    PlanPolicyMoves(known, policy, moves);
     MakePolicyMoves(registry, moves);
 }
 
@@ -72,9 +73,9 @@ int CSnapinSetupApp::OnInit() {
     CSnapinRegistry registry;
     CSnapinPolicy policy;
     policy.Read();
-    EnforcePolicy(registry, policy);
     int unread = 0;
     const KnownNames known = CollectKnownNames(registry, unread);
+    EnforcePolicy(registry, known, policy);
 
     CString hostDirectory;
     if (GetHostDirectory(hostDirectory) != 0) return -1;

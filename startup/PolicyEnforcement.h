@@ -6,6 +6,7 @@
 #include "framework/String.h"
 #include "registry/SnapinPolicy.h"
 #include "registry/SnapinRegistry.h"
+#include "startup/SnapinScan.h"
 
 // An entry whose list is against its standing: a blocked entry of an
 // enabled list or a required entry of a disabled one.
@@ -20,6 +21,8 @@ struct PolicyMove {
 // are then missing), or -1 for want of memory. An unreadable policy asks
 // for no move.
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves);
+// The same from names already read: 0, or -1 for want of memory.
+int PlanPolicyMoves(const KnownNames& known, const CSnapinPolicy& policy, CArray<PolicyMove>& moves);
 
 // Writes each entry into its new list as it stands and deletes it from the
 // old one only after, so a start cut short leaves it in both lists, never in
