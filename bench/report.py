@@ -7,6 +7,8 @@ Needs $BUILD_DIR/bench/image_bench (native, Google Benchmark) and the Windows
 tree $BUILD_DIR/win with module_bench.exe and snapinctl.exe; Wine must be set
 up by the caller (scripts/bench). With --brief every benchmark runs once on
 its small cases and the table shows those figures; no goal is judged.
+With BENCH_BASELINE naming an earlier PLUGWARD.DLL (a Windows path), the
+start-up cases time it in turn with this one.
 """
 import json
 import os
@@ -48,7 +50,9 @@ def native_figures(build, brief):
 def module_figures(build, brief):
     """module_bench.exe figures: name -> milliseconds."""
     exe = os.path.join(build, "win", "bin", "module_bench.exe")
-    run = subprocess.run(["wine", exe] + (["--brief"] if brief else []), stdin=subprocess.DEVNULL,
+    baseline = os.environ.get("BENCH_BASELINE")
+    run = subprocess.run(["wine", exe] + (["--brief"] if brief else []) + (["--baseline", baseline] if baseline else []),
+                         stdin=subprocess.DEVNULL,
                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
     figures = {}
     for line in run.stdout.splitlines():
@@ -177,6 +181,19 @@ def main():
         table.add("Start-up, known (Wine)", "10,000 vs 1,000", ms(module["startup/known/10000 module"]),
                   "1,000: %s (the floor grows %.2f x)" % (ms(module["startup/known/1000 module"]), floor_growth),
                   ratio, "<= 11", ratio <= 11)
+    for count_files in (10, 100, 1000, 10000):
+        name = "startup/known/%d" % count_files
+        if name + " today" not in module:
+            continue
+        value, today = module[name + " module"], module[name + " today"]
+        table.add("Start-up, no policy key, vs today (Wine)", "%d entries and files" % count_files, ms(value),
+                  "today's module %s, in turn with it" % ms(today), value / today, "<= 1.05 x today",
+                  value / today <= 1.05)
+    if "startup/policy/10000 module" in module:
+        value, floor = module["startup/policy/10000 module"], module["startup/policy/10000 floor"]
+        table.add("Start-up, known, 10,000-name Blocked (Wine)", "10000 entries and files", ms(value),
+                  "listing + RegEnumValueA of lists and Blocked %s" % ms(floor), value / floor, "<= 1.5 x floor",
+                  value / floor <= 1.5)
     for count_files in (10, 100, 1000, 10000):
         name = "startup/new/%d" % count_files
         if name + " module" not in module:

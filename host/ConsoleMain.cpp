@@ -11,13 +11,15 @@
 #include <memory>
 
 namespace {
-// Makes HKCU\path the current user's root for this process and the snap-ins in it.
-bool RedirectCurrentUser(const std::string& path) {
+// Makes HKCU\path the root of `predefined` for this process and the snap-ins
+// in it. Each path is taken below the real HKCU, so the machine's root is
+// redirected first.
+bool Redirect(HKEY predefined, const std::string& path) {
     CRegistryKey key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(),
                         nullptr) != 0)
         return false;
-    return RegOverridePredefKey(HKEY_CURRENT_USER, key) == 0;
+    return RegOverridePredefKey(predefined, key) == 0;
 }
 
 int Fail(const std::string& message) {
@@ -47,7 +49,9 @@ int main(int argc, char** argv) {
     ConsoleLog log;
     if (!options.logPath.empty() && !log.OpenFile(options.logPath))
         return Fail("cannot write the log file " + options.logPath);
-    if (!options.hkcuPath.empty() && !RedirectCurrentUser(options.hkcuPath))
+    if (!options.hklmPath.empty() && !Redirect(HKEY_LOCAL_MACHINE, options.hklmPath))
+        return Fail("cannot use HKEY_CURRENT_USER\\" + options.hklmPath + " as HKEY_LOCAL_MACHINE");
+    if (!options.hkcuPath.empty() && !Redirect(HKEY_CURRENT_USER, options.hkcuPath))
         return Fail("cannot use HKEY_CURRENT_USER\\" + options.hkcuPath);
 
     ConsoleHold hold(log, options);

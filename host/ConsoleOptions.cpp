@@ -52,7 +52,7 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
             options.menuSteps.push_back({true, ""});
             continue;
         }
-        const bool takesArgument = option == "--hkcu" || option == "--log" || option == "--answer" ||
+        const bool takesArgument = option == "--hkcu" || option == "--hklm" || option == "--log" || option == "--answer" ||
                                    option == "--menu" || option == "--hold" || option == "--release";
         if (!takesArgument) {
             error = "unknown option " + option;
@@ -65,6 +65,8 @@ bool ParseConsoleOptions(int argc, char** argv, ConsoleOptions& options, std::st
         const std::string argument = argv[++i];
         if (option == "--hkcu") {
             options.hkcuPath = argument;
+        } else if (option == "--hklm") {
+            options.hklmPath = argument;
         } else if (option == "--log") {
             options.logPath = argument;
         } else if (option == "--menu") {

@@ -66,8 +66,10 @@ bool ClassifyListValue(DWORD type, const char* text, int length, IgnoredWhy& why
     return false;
 }
 
-int AddName(PolicyList& list, const char* text, int length) {
-    CString upper = UpperCaseName(CString(text, length));
+// `text` ends at its terminator: a copy made first could fail unseen, since
+// UpperCaseName takes a failed copy for an empty name.
+int AddName(PolicyList& list, const char* text) {
+    CString upper = UpperCaseName(text);
     return !upper.Failed() && list.names.Add(std::move(upper)) ? 0 : kFailedAllocation;
 }
 
@@ -86,7 +88,7 @@ int TakeListValue(PolicyList& list, bool blockList, ValueBuffers& buffers, DWORD
         return 0;
     }
     IgnoredWhy why;
-    if (ClassifyListValue(type, text, length, why)) return AddName(list, text, length);
+    if (ClassifyListValue(type, text, length, why)) return AddName(list, text);
     return AddIgnored(list, buffers.name.get(), nameLength, why);
 }
 

@@ -11,18 +11,20 @@ PolicyStanding StandingAgainst(const SnapinListFacts& list) {
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
     if (!policy.Readable() || !policy.IsSet()) return 0;
     int unread = 0;
-    for (const SnapinListFacts& list : kSnapinLists) {
-        CStringList names;
-        const int result = ReadKnownNames(registry, list, names);
-        if (result != 0) unread = result;
-        for (const CString& name : names) {
-            const PolicyStanding standing = policy.StandingOf(name);
-            if (standing != StandingAgainst(list)) continue;
-            PolicyMove move{list.category, CString(name), standing};
-            if (move.name.Failed() || !moves.Add(std::move(move))) return kFailedAllocation;
-        }
+    const KnownNames known = CollectKnownNames(registry, unread);
+    const int planned = PlanPolicyMoves(known, policy, moves);
+    return planned ? planned : unread;
+}
+
+int PlanPolicyMoves(const KnownNames& known, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
+    if (!policy.Readable() || !policy.IsSet()) return 0;
+    for (const KnownNames::Known& entry : known) {
+        const PolicyStanding standing = policy.StandingOf(entry.name);
+        if (standing != StandingAgainst(kSnapinLists[entry.list])) continue;
+        PolicyMove move{entry.list, CString(entry.name), standing};
+        if (move.name.Failed() || !moves.Add(std::move(move))) return kFailedAllocation;
     }
-    return unread;
+    return 0;
 }
 
 int MakePolicyMoves(CSnapinRegistry& registry, const CArray<PolicyMove>& moves) {

@@ -6,6 +6,7 @@
 #include "framework/String.h"
 #include "registry/SnapinPolicy.h"
 #include "registry/SnapinRegistry.h"
+#include "startup/SnapinScan.h"
 
 // The standing that would move an entry out of the list: blocked for an
 // enabled list, required for a disabled one.
@@ -24,6 +25,8 @@ struct PolicyMove {
 // are then missing), or -1 for want of memory. An unreadable policy asks
 // for no move.
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves);
+// The same from names already read: 0, or -1 for want of memory.
+int PlanPolicyMoves(const KnownNames& known, const CSnapinPolicy& policy, CArray<PolicyMove>& moves);
 
 // Writes each entry into its new list as it stands and deletes it from the
 // old one only after, so a start cut short leaves it in both lists, never in

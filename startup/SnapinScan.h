@@ -11,18 +11,22 @@
 // Upper-cased value names, each with the first list holding it.
 class KnownNames {
 public:
+    struct Known {
+        CString name;
+        ListCategory list;
+    };
+
     // False when there is no memory for the name.
     bool Add(CString name, ListCategory list);
     // Makes the names searchable; Find needs it after the last Add.
     void Sort();
     // The first list holding the name, or null when none holds it.
     const ListCategory* Find(const CString& name) const;
+    // Every name with each list holding it, after Sort by name.
+    const Known* begin() const { return m_names.begin(); }
+    const Known* end() const { return m_names.end(); }
 
 private:
-    struct Known {
-        CString name;
-        ListCategory list;
-    };
     static bool Before(const Known& a, const Known& b);
 
     CArray<Known> m_names;  // by name, then by list

@@ -52,7 +52,7 @@ std::string ExecutablePath() {
 }
 }  // namespace
 
-LoadedModule::LoadedModule() { m_module = LoadLibraryA((HostDirectory() + "PLUGWARD.DLL").c_str()); }
+LoadedModule::LoadedModule(const std::string& path) { m_module = LoadLibraryA(path.c_str()); }
 
 LoadedModule::~LoadedModule() {
     if (m_module) FreeLibrary(m_module);
@@ -122,7 +122,9 @@ std::string HostDirectory() {
 
 std::string SnapinsDirectory() { return HostDirectory() + "SNAPINS\\"; }
 
-int RunInFreshHost(const std::string& arguments) {
+const char kBaselineModule[] = "BASELINE\\PLUGWARD.DLL";
+
+int RunInFreshHost(const std::string& arguments, const std::string& baseline) {
     TempDir host;
     const std::string bin = HostDirectory();
     for (const char* file : {"admext32.dll", "PLUGWARD.DLL"}) {
@@ -132,7 +134,9 @@ int RunInFreshHost(const std::string& arguments) {
         }
     }
     if (!CopyFileA(ExecutablePath().c_str(), (host / "module_bench.exe").c_str(), FALSE) ||
-        !CreateDirectoryA((host / "SNAPINS").c_str(), nullptr)) {
+        !CreateDirectoryA((host / "SNAPINS").c_str(), nullptr) ||
+        (!baseline.empty() && (!CreateDirectoryA((host / "BASELINE").c_str(), nullptr) ||
+                               !CopyFileA(baseline.c_str(), (host / kBaselineModule).c_str(), FALSE)))) {
         std::fprintf(stderr, "module_bench: cannot set up the host directory\n");
         return 1;
     }

@@ -10,8 +10,13 @@
 #include <string>
 #include <vector>
 
+// The host directory (of the running executable), with its backslash.
+std::string HostDirectory();
+std::string SnapinsDirectory();
+
 struct BenchOptions {
-    bool brief = false;  // one repetition of the small cases only
+    bool brief = false;     // one repetition of the small cases only
+    std::string baseline;   // --baseline DLL: an earlier PLUGWARD.DLL, timed in turn with this one
     int repetitions() const { return brief ? 1 : 7; }
 };
 
@@ -19,7 +24,7 @@ struct BenchOptions {
 // the host directory: the module takes SNAPINS\ from there.
 class LoadedModule {
 public:
-    LoadedModule();
+    explicit LoadedModule(const std::string& path = HostDirectory() + "PLUGWARD.DLL");
     ~LoadedModule();
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
@@ -49,15 +54,16 @@ double ElapsedMilliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& stop
 void PrintFigure(const std::string& name, double milliseconds);
 bool FiguresFailed();
 
-// The host directory (of the running executable), with its backslash.
-std::string HostDirectory();
-std::string SnapinsDirectory();
 
 // Copies the executable, admext32.dll and PLUGWARD.DLL into a fresh host
-// directory and runs the copy there with `arguments`, passing its output on.
-int RunInFreshHost(const std::string& arguments);
+// directory, and `baseline` (when given) into its BASELINE\ directory, and
+// runs the copy there with `arguments`, passing its output on.
+int RunInFreshHost(const std::string& arguments, const std::string& baseline);
+// Where RunInFreshHost puts the baseline module, below the host directory.
+extern const char kBaselineModule[];
 
 // The benchmarks, each run in the host directory.
-void BenchStartup(const BenchOptions& options, const LoadedModule& module);
+// `baseline`, when not null, is timed in turn with `module` in each start-up case.
+void BenchStartup(const BenchOptions& options, const LoadedModule& module, const LoadedModule* baseline);
 void BenchConfigDialog(const BenchOptions& options, const LoadedModule& module, const std::string& binDirectory);
 void BenchCheckImage(const BenchOptions& options);

@@ -63,6 +63,8 @@ const char* ListLabel(const char* list) {
 void ResetLists(const FaultScenario& scenario) {
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmark");
     for (const ListEntry& entry : scenario.before) PutEntry(entry.list, entry.name, entry.data);
+    ForgetMachinePolicy();
+    for (const ListEntry& value : scenario.machinePolicy) PutMachinePolicy(value.list, value.name, value.data);
 }
 
 bool SameEntry(const ListEntry& a, const ListEntry& b) {
@@ -196,7 +198,9 @@ int main(int argc, char** argv) {
     }
     const FaultScenario* scenario = FindFaultScenario(scenarioName);
     Module module;
-    if (!scenario || !OverrideCurrentUser(hkcu.c_str()) || !Load(load.c_str(), module)) {
+    // The machine's root lies below the scratch user's, and goes with it.
+    if (!scenario || !OverrideCurrentUser((hkcu + "\\Machine").c_str(), HKEY_LOCAL_MACHINE) ||
+        !OverrideCurrentUser(hkcu.c_str()) || !Load(load.c_str(), module)) {
         std::printf("setup failed\n");
         return 2;
     }

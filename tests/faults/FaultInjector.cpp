@@ -12,6 +12,12 @@ namespace {
 #define FAULT_CALLS(X)                                                                                            \
     X(ADVAPI32, LONG, WINAPI, RegOpenKeyA, (HKEY k, LPCSTR s, PHKEY r), (k, s, r), true,                         \
       return Refuse(ERROR_ACCESS_DENIED))                                                                         \
+    X(ADVAPI32, LONG, WINAPI, RegOpenKeyExA, (HKEY k, LPCSTR s, DWORD o, REGSAM a, PHKEY r), (k, s, o, a, r), true, \
+      return Refuse(ERROR_ACCESS_DENIED))                                                                         \
+    X(ADVAPI32, LONG, WINAPI, RegQueryInfoKeyA,                                                                   \
+      (HKEY k, LPSTR c, LPDWORD cl, LPDWORD z, LPDWORD sk, LPDWORD sl, LPDWORD scl, LPDWORD v, LPDWORD vl,        \
+       LPDWORD dl, LPDWORD sd, PFILETIME t),                                                                      \
+      (k, c, cl, z, sk, sl, scl, v, vl, dl, sd, t), true, return Refuse(ERROR_NOT_ENOUGH_MEMORY))                 \
     X(ADVAPI32, LONG, WINAPI, RegCreateKeyExA,                                                                    \
       (HKEY k, LPCSTR s, DWORD z, LPSTR c, DWORD o, REGSAM a, LPSECURITY_ATTRIBUTES sa, PHKEY r, LPDWORD d),      \
       (k, s, z, c, o, a, sa, r, d), true, return Refuse(ERROR_ACCESS_DENIED))                                     \

@@ -31,6 +31,21 @@ FaultScenario Startup() {
     return s;
 }
 
+// A start under a machine policy that moves a known entry each way, with its
+// data as stored, requires one new file and blocks another; Close pressed.
+FaultScenario PolicyStartup() {
+    FaultScenario s = Startup();
+    s.name = "policy";
+    s.files.push_back({fixtures::kObjectDll, "SNAPINS\\BARRED.DLL"});
+    const ListEntry gone = s.before[2], tool{kViewOn, "TOOL.DLL", "C:\\TOOLS\\tool.dll"};
+    s.before.push_back(tool);
+    s.machinePolicy = {{"Required", "1", "GONE.DLL"}, {"Required", "2", "new3.dll"}, {"Blocked", "1", "TOOL.DLL"},
+                       {"Blocked", "2", "BARRED.DLL"}};
+    s.changes.push_back({{gone}, {{kObjectOn, "GONE.DLL", gone.data}}});
+    s.changes.push_back({{tool}, {{kViewOff, "TOOL.DLL", tool.data}}});
+    return s;
+}
+
 // The module runs as OTHER.DLL, its entry in the enabled view list holding
 // that bare file name: the entry is renamed PLUGWARD.DLL and OTHER.DLL is
 // registered from SNAPINS\.
@@ -71,7 +86,7 @@ FaultScenario Configuration() {
 }  // namespace
 
 const std::vector<FaultScenario>& FaultScenarios() {
-    static const std::vector<FaultScenario> scenarios = {Startup(), SelfRegistration(), Configuration()};
+    static const std::vector<FaultScenario> scenarios = {Startup(), PolicyStartup(), SelfRegistration(), Configuration()};
     return scenarios;
 }
 

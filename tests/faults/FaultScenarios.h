@@ -24,6 +24,7 @@ struct FaultScenario {
     std::string moduleName;                                   // the file name the module runs under
     std::vector<std::pair<std::string, std::string>> files;   // bin file -> path in the host directory
     std::vector<ListEntry> before;
+    std::vector<ListEntry> machinePolicy;                     // list: "Blocked", "Allowed" or "Required"
     std::vector<AllowedChange> changes;
     std::string caption;                                      // the dialog the user meets
     bool dialogExpected;                                      // it opens when nothing fails

@@ -4,6 +4,7 @@
 // to the module's dialogs. Each run's log file and the lists afterwards are
 // what the tests look at.
 #include "tests/fixtures/Fixtures.h"
+#include "tests/support/CurrentUser.h"
 #include "tests/support/Process.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SnapinLists.h"
@@ -81,7 +82,8 @@ protected:
     std::string RunConsole(const std::string& options) {
         const std::string logPath = m_host / "console.log";
         const ProcessResult result = RunProcess("\"" + (m_host / "VMADMIN.EXE") + "\" --hkcu \"" + m_scratch.path() +
-                                                    "\" --log \"" + logPath + "\" " + options + " --exit",
+                                                    "\" " + m_machineOption + "--log \"" + logPath + "\" " +
+                                                    options + " --exit",
                                                 m_host.path());
         EXPECT_TRUE(result.started);
         EXPECT_EQ(result.exitCode, 0u) << result.output;
@@ -92,6 +94,18 @@ protected:
 
     ScratchHkcu m_scratch;
     TempDir m_host;
+    std::string m_machineOption;  // --hklm, for a run under a machine policy
+};
+
+// The console under a machine policy: HKEY_LOCAL_MACHINE of this process and
+// of the console is HKCU\<scratch>\Machine.
+class PolicyConsoleTest : public ConsoleTest {
+protected:
+    PolicyConsoleTest() {
+        m_machineOption = "--hklm \"" + m_scratch.path() + "\\Machine\" ";
+        OverrideCurrentUser("Machine", HKEY_LOCAL_MACHINE);
+    }
+    ~PolicyConsoleTest() override { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
 };
 
 TEST_F(ConsoleTest, FirstStartOffersNewSnapinsAndTheNextStartLoadsThem) {
@@ -355,5 +369,44 @@ TEST_F(ConsoleTest, BadOptionsAreRefusedBeforeAnythingRuns) {
         EXPECT_EQ(result.exitCode, 2u) << options;
         EXPECT_NE(result.output.find("VMADMIN: "), std::string::npos) << options << ": " << result.output;
     }
+}
+
+// Three starts: under a policy, under one that cannot be read, and after it
+// lifts. Moves keep the data as stored; new snap-ins go where the policy says
+// without a dialog; a blocked file waits for a later start, and an entry the
+// policy disabled stays disabled.
+TEST_F(PolicyConsoleTest, StartsFollowThePolicyAndChangeNothingWhenItCannotBeRead) {
+    using Entries = std::map<std::string, std::string>;
+    const auto lists = [] { return std::vector<Entries>{ReadList(kObjectOn), ReadList(kObjectOff), ReadList(kViewOn), ReadList(kViewOff)}; };
+    InstallPlugward();
+    Install(fixtures::kObjectDll, "SNAPINS\\OBJSNAP.DLL");
+    Install(fixtures::kViewDll, "SNAPINS\\VIEWSNAP.DLL");
+    Install(fixtures::kNoImportsDll, "SNAPINS\\BARESNAP.DLL");
+    PutEntry(kObjectOn, "EVIL.DLL", "C:\\TOOLS\\evil.dll");
+    PutEntry(kViewOff, "MUST.DLL", "D:\\VIEWS\\Must.dll");
+    PutMachinePolicy("Blocked", "1", "evil.dll");
+    PutMachinePolicy("Blocked", "2", "BARESNAP.DLL");
+    PutMachinePolicy("Required", "1", "MUST.DLL");
+    PutMachinePolicy("Required", "2", "viewsnap.dll");
+    PutMachinePolicy("", "NewSnapins", std::string(), 2);
+    EXPECT_EQ(RunConsole("").find("dialog"), std::string::npos);
+    EXPECT_EQ(ReadList(kObjectOff), (Entries{{"EVIL.DLL", "C:\\TOOLS\\evil.dll"}, {"OBJSNAP.DLL", "SNAPINS\\OBJSNAP.DLL"}}));
+    EXPECT_EQ(ReadList(kViewOn), (Entries{{"MUST.DLL", "D:\\VIEWS\\Must.dll"}, {"VIEWSNAP.DLL", "SNAPINS\\VIEWSNAP.DLL"}}));
+    EXPECT_EQ(ReadList(kObjectOn).size() + ReadList(kViewOff).size(), 1u) << "PLUGWARD.DLL alone";
+
+    ForgetMachinePolicy();
+    PutMachinePolicy("Required", "1", "EVIL.DLL");
+    PutMachinePolicy("", "Blocked", "OBJSNAP.DLL");  // a list stored as a value: unreadable
+    const std::vector<Entries> before = lists();
+    const std::string unreadable = RunConsole("");
+    EXPECT_EQ(unreadable.find("dialog"), std::string::npos) << unreadable;
+    PositionOf(unreadable, "menu item \"Snap-in Configuration\" of PLUGWARD.DLL added");
+    EXPECT_EQ(lists(), before);
+
+    ForgetMachinePolicy();
+    PutMachinePolicy("", "NewSnapins", std::string(), 1);
+    EXPECT_EQ(RunConsole("").find("dialog"), std::string::npos);
+    EXPECT_EQ(ReadList(kViewOn).at("BARESNAP.DLL"), "SNAPINS\\BARESNAP.DLL");
+    EXPECT_EQ(ReadList(kObjectOff).at("EVIL.DLL"), "C:\\TOOLS\\evil.dll");
 }
 }  // namespace

@@ -34,3 +34,14 @@ bool ListKeyExists(const char* list) {
     CRegistryKey key;
     return RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key.Receive()) == 0;
 }
+
+void PutMachinePolicy(const char* setting, const std::string& name, const std::string& text, DWORD number) {
+    const std::string path =
+        std::string("Software\\Policies\\Velmark\\Velmark Administrator\\Snapins") + (*setting ? "\\" : "") + setting;
+    CRegistryKey key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
+    if (text.empty()) RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    else RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+}
+
+void ForgetMachinePolicy() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Policies"); }

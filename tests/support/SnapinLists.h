@@ -1,6 +1,6 @@
 #pragma once
-// Direct access to the four snap-in lists of the (redirected) current user,
-// written with the raw registry API so that tests do not check the module
+// Direct access to the four snap-in lists of the (redirected) current user
+// and to the (redirected) machine policy, written with the raw registry API so that tests do not check the module
 // with its own code.
 #include <windows.h>
 
@@ -16,3 +16,9 @@ extern const char* const kViewOff;
 std::map<std::string, std::string> ReadList(const char* list);
 void PutEntry(const char* list, const std::string& name, const std::string& data);
 bool ListKeyExists(const char* list);
+
+// A value of the machine policy: a REG_SZ name in the list `setting`
+// ("Blocked", "Allowed", "Required"), or with setting "" a value of the
+// policy key itself, REG_DWORD when `text` is empty.
+void PutMachinePolicy(const char* setting, const std::string& name, const std::string& text, DWORD number = 0);
+void ForgetMachinePolicy();

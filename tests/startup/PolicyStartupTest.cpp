@@ -1,0 +1,32 @@
+// A start of the real PLUGWARD.DLL cut short between a policy move's write
+// and its delete: the delete fails, as a start killed there leaves the lists.
+#include "tests/faults/FaultInjector.h"
+#include "tests/support/Scratch.h"
+#include "tests/support/SnapinLists.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+TEST(PolicyStartup, StartCutShortBeforeAMovesDeleteLosesNothingAndTheNextStartFinishes) {
+    ScratchHklm machine;  // before the user's, so that both lie below the real HKCU
+    ScratchHkcu user;
+    PutEntry(kObjectOn, "EVIL.DLL", "C:\\TOOLS\\evil.dll");
+    PutMachinePolicy("Blocked", "1", "EVIL.DLL");
+    const HMODULE module = LoadLibraryA((ExecutableDirectory() + "PLUGWARD.DLL").c_str());
+    const auto start = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "InitSnapin")));
+    const auto stop = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "ShutDown")));
+    std::vector<std::string> notImported;
+    std::string error;
+    ASSERT_TRUE(start && stop && faults::Install(module, notImported, error)) << error;
+
+    faults::Begin(faults::FindCall("RegDeleteValueA"), 1);
+    start(), stop();
+    EXPECT_TRUE(faults::End());
+    EXPECT_EQ(ReadList(kObjectOn).at("EVIL.DLL"), "C:\\TOOLS\\evil.dll");
+    EXPECT_EQ(ReadList(kObjectOff).at("EVIL.DLL"), "C:\\TOOLS\\evil.dll");
+    start(), stop();
+    EXPECT_EQ(ReadList(kObjectOn).count("EVIL.DLL"), 0u);
+    EXPECT_EQ(ReadList(kObjectOff).at("EVIL.DLL"), "C:\\TOOLS\\evil.dll");
+    FreeLibrary(module);
+}
+}  // namespace
