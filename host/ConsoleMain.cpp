@@ -16,7 +16,7 @@ namespace {
 // redirected first.
 bool Redirect(HKEY predefined, const std::string& path) {
     CRegistryKey key;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(),
+    if (RegCreateKeyExA(predefined, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(),
                         nullptr) != 0)
         return false;
     return RegOverridePredefKey(predefined, key) == 0;
@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     if (!options.logPath.empty() && !log.OpenFile(options.logPath))
         return Fail("cannot write the log file " + options.logPath);
     if (!options.hklmPath.empty() && !Redirect(HKEY_LOCAL_MACHINE, options.hklmPath))
-        return Fail("cannot use HKEY_CURRENT_USER\\" + options.hklmPath + " as HKEY_LOCAL_MACHINE");
+        return Fail("cannot use HKEY_LOCAL_MACHINE\\" + options.hklmPath);
     if (!options.hkcuPath.empty() && !Redirect(HKEY_CURRENT_USER, options.hkcuPath))
         return Fail("cannot use HKEY_CURRENT_USER\\" + options.hkcuPath);
 

@@ -22,7 +22,7 @@ struct MenuStep {
 
 struct ConsoleOptions {
     std::string hkcuPath;              // --hkcu PATH: HKEY_CURRENT_USER becomes HKCU\PATH
-    std::string hklmPath;              // --hklm PATH: HKEY_LOCAL_MACHINE becomes HKCU\PATH
+    std::string hklmPath;              // --hklm PATH: HKEY_LOCAL_MACHINE becomes HKLM\PATH
     std::string logPath;               // --log FILE: every log line also goes to FILE
     std::vector<DialogAnswer> answers;  // --answer "CAPTION=ACTION,ACTION..."
     std::vector<MenuStep> menuSteps;   // --menu TEXT and --open-menu, in the order given

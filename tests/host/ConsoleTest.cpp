@@ -4,7 +4,6 @@
 // to the module's dialogs. Each run's log file and the lists afterwards are
 // what the tests look at.
 #include "tests/fixtures/Fixtures.h"
-#include "tests/support/CurrentUser.h"
 #include "tests/support/Process.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SnapinLists.h"
@@ -98,14 +97,12 @@ protected:
 };
 
 // The console under a machine policy: HKEY_LOCAL_MACHINE of this process and
-// of the console is HKCU\<scratch>\Machine.
+// of the console is a scratch key below the real one.
 class PolicyConsoleTest : public ConsoleTest {
 protected:
-    PolicyConsoleTest() {
-        m_machineOption = "--hklm \"" + m_scratch.path() + "\\Machine\" ";
-        OverrideCurrentUser("Machine", HKEY_LOCAL_MACHINE);
-    }
-    ~PolicyConsoleTest() override { RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr); }
+    PolicyConsoleTest() { m_machineOption = "--hklm \"" + m_machine.path() + "\" "; }
+
+    ScratchHklm m_machine;
 };
 
 TEST_F(ConsoleTest, FirstStartOffersNewSnapinsAndTheNextStartLoadsThem) {

@@ -1,7 +1,7 @@
 #pragma once
 // Redirects HKEY_CURRENT_USER (or another root) of this process to
-// HKCU\PATH, as the console's --hkcu and --hklm options do; for the helper
-// processes that tests start.
+// HKCU\PATH, as the console's --hkcu option does; for the helper processes
+// that tests start.
 #include "registry/RegistryKey.h"
 
 inline bool OverrideCurrentUser(const char* path, HKEY predefined = HKEY_CURRENT_USER) {
