@@ -12,6 +12,7 @@
 
 struct BenchOptions {
     bool brief = false;  // one repetition of the small cases only
+    bool dialogOnly = false;  // the configuration dialog's cases alone
     int repetitions() const { return brief ? 1 : 7; }
 };
 
