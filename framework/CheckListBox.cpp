@@ -12,6 +12,11 @@ UINT GetCheckMessage() {
     static const UINT message = RegisterWindowMessageA(kCheckListBoxGetCheckMessage);
     return message;
 }
+
+UINT IsEnabledMessage() {
+    static const UINT message = RegisterWindowMessageA(kCheckListBoxIsEnabledMessage);
+    return message;
+}
 }  // namespace
 
 CCheckListBox::~CCheckListBox() = default;
@@ -40,6 +45,21 @@ int CCheckListBox::GetCheck(int index) {
     return row ? row->check : 0;
 }
 
+void CCheckListBox::Enable(int index, BOOL enabled) {
+    Row* row = RowAt(index);
+    if (!row) return;
+    row->enabled = enabled != FALSE;
+    RECT item;
+    if (SendMessage(LB_GETITEMRECT, index, reinterpret_cast<LPARAM>(&item)) != LB_ERR) InvalidateRect(m_hWnd, &item, FALSE);
+}
+
+int CCheckListBox::IsEnabled(int index) {
+    const LRESULT itemData = Default(LB_GETITEMDATA, index, 0);
+    if (itemData == LB_ERR) return LB_ERR;
+    const Row* row = FindRow(itemData);
+    return !row || row->enabled ? TRUE : FALSE;
+}
+
 int CCheckListBox::RowSlot(LRESULT itemData) const {
     const auto* at = reinterpret_cast<const Row*>(itemData);
     const auto before = [](const std::unique_ptr<Row>& row, const Row* key) { return std::less<const Row*>()(row.get(), key); };
@@ -65,7 +85,7 @@ CCheckListBox::Row* CCheckListBox::RowAt(int index) {
     if (Row* row = FindRow(itemData)) return row;
     // Without memory for the record the row has no check state: null, as
     // for a row that does not exist.
-    std::unique_ptr<Row> row(new (std::nothrow) Row{itemData, 0});
+    std::unique_ptr<Row> row(new (std::nothrow) Row{itemData, 0, true});
     if (!row) return nullptr;
     Row* made = row.get();
     if (!m_rows.InsertAt(RowSlot(reinterpret_cast<LRESULT>(made)), std::move(row))) return nullptr;
@@ -100,6 +120,7 @@ LRESULT CCheckListBox::DeleteRow(int index) {
 }
 
 void CCheckListBox::Toggle(int index) {
+    if (IsEnabled(index) != TRUE) return;
     const int check = GetCheck(index);
     if (check != LB_ERR) SetCheck(index, !check);
 }
@@ -117,6 +138,7 @@ void CCheckListBox::ToggleBoxAt(LPARAM point) {
 
 LRESULT CCheckListBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == GetCheckMessage()) return GetCheck(static_cast<int>(wParam));
+    if (message == IsEnabledMessage()) return IsEnabled(static_cast<int>(wParam));
     switch (message) {
     case LB_SETITEMDATA:
         return SetUserValue(static_cast<int>(wParam), lParam);
@@ -161,7 +183,9 @@ void CCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
 
     RECT box = CheckBoxRect(item.rcItem);
     const Row* row = FindRow(static_cast<LRESULT>(item.itemData));
-    DrawFrameControl(item.hDC, &box, DFC_BUTTON, DFCS_BUTTONCHECK | (row && row->check ? DFCS_CHECKED : 0));
+    const bool greyed = row && !row->enabled;
+    DrawFrameControl(item.hDC, &box, DFC_BUTTON,
+                     DFCS_BUTTONCHECK | (row && row->check ? DFCS_CHECKED : 0) | (greyed ? DFCS_INACTIVE : 0));
 
     const LRESULT length = Default(LB_GETTEXTLEN, item.itemID, 0);
     if (length > 0) {
@@ -172,7 +196,7 @@ void CCheckListBox::DrawItem(const DRAWITEMSTRUCT& item) {
         RECT textRect = item.rcItem;
         textRect.left = box.right + 2 * kBoxMargin;
         SetBkMode(item.hDC, TRANSPARENT);
-        SetTextColor(item.hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+        SetTextColor(item.hDC, GetSysColor(greyed ? COLOR_GRAYTEXT : selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
         if (got > 0) DrawTextA(item.hDC, text.get(), static_cast<int>(got), &textRect, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
     if (item.itemState & ODS_FOCUS) DrawFocusRect(item.hDC, &item.rcItem);

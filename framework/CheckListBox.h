@@ -13,6 +13,8 @@
 // Registered window message answered with the check state of row wParam
 // (0 or 1, LB_ERR for no such row): for callers that hold only the window.
 constexpr char kCheckListBoxGetCheckMessage[] = "Plugward.CheckListBox.GetCheck";
+// The same for whether row wParam is enabled (0 or 1, LB_ERR for no such row).
+constexpr char kCheckListBoxIsEnabledMessage[] = "Plugward.CheckListBox.IsEnabled";
 
 class CCheckListBox : public CWnd {
 public:
@@ -25,6 +27,11 @@ public:
     void SetCheck(int index, int check);
     // 0 or 1; LB_ERR when there is no such row.
     int GetCheck(int index);
+    // A disabled row is drawn greyed, and neither the space bar nor a click
+    // changes its check; SetCheck still does. Rows start enabled.
+    void Enable(int index, BOOL enabled = TRUE);
+    // TRUE or FALSE; LB_ERR when there is no such row.
+    int IsEnabled(int index);
 
     // Where a row whose item rectangle is `item` shows its check box.
     static RECT CheckBoxRect(const RECT& item);
@@ -37,6 +44,7 @@ private:
     struct Row {
         LPARAM userValue;
         int check;
+        bool enabled;
     };
 
     Row* FindRow(LRESULT itemData) const;

@@ -7,8 +7,30 @@
 #include <new>
 
 namespace {
-// A row starts checked when its entry stands in an enabled list.
+// A row whose check equals this is left where it is by OK.
 int StartCheck(ListCategory category) { return kSnapinLists[category].enabled ? 1 : 0; }
+
+// How a row shows its entry under the policy.
+struct RowLook {
+    int check;
+    bool enabled;
+    const char* suffix;
+};
+
+RowLook LookOf(const CSnapinPolicy& policy, ListCategory category, const CString& name) {
+    // A policy that cannot be read manages nothing, yet the user may not
+    // act against what it might say: every row is greyed as its list stands.
+    if (!policy.Readable()) return {StartCheck(category), false, ""};
+    switch (policy.StandingOf(name)) {
+    case PolicyStanding::Blocked:
+        return {0, false, " (blocked by your administrator)"};
+    case PolicyStanding::Required:
+        return {1, false, " (required by your administrator)"};
+    case PolicyStanding::Free:
+        break;
+    }
+    return {StartCheck(category), true, ""};
+}
 }  // namespace
 
 CSnapinConfigDlg::CSnapinConfigDlg(CWnd* parent) : CDialog(IDD_SNAPIN_CONFIG, parent) {}
@@ -19,24 +41,35 @@ void CSnapinConfigDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC
 
 BOOL CSnapinConfigDlg::OnInitDialog() {
     CDialog::OnInitDialog();
-    CSnapinRegistry registry;
-    for (ListCategory category : ListsInFillOrder()) {
-        CStringList names;
-        // A list that is missing or cannot be read adds no rows; without
-        // memory for its names the dialog stops adding rows, as it does when
-        // the list box refuses one.
-        if (registry.EnumEntries(ListKey(category), names) == kFailedAllocation) return FALSE;
-        for (const CString& name : names)
-            if (!AddEntryRow(registry, category, name)) return FALSE;
-    }
-    return TRUE;
+    m_policy.Read();
+    // One repaint when the rows are in, not one per row.
+    m_checkList.SendMessage(WM_SETREDRAW, FALSE);
+    bool filled = true;
+    for (ListCategory category : ListsInFillOrder())
+        if (!(filled = AddListRows(category))) break;
+    m_checkList.SendMessage(WM_SETREDRAW, TRUE);
+    InvalidateRect(m_checkList.m_hWnd, nullptr, TRUE);
+    return filled ? TRUE : FALSE;
 }
 
-bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name) {
-    SnapinItem* record = NewRecord(category, name);
+// A list that is missing or cannot be read adds no rows; without memory for
+// its entries the dialog stops adding rows, as it does when the list box
+// refuses one.
+bool CSnapinConfigDlg::AddListRows(ListCategory category) {
+    CSnapinRegistry registry;
+    CArray<ListEntry> entries;
+    if (registry.EnumEntries(ListKey(category), entries) == kFailedAllocation) return false;
+    for (const ListEntry& entry : entries)
+        if (!AddEntryRow(category, entry)) return false;
+    return true;
+}
+
+bool CSnapinConfigDlg::AddEntryRow(ListCategory category, const ListEntry& entry) {
+    SnapinItem* record = NewRecord(category, entry.name);
     if (!record) return false;
-    const CString text = RowText(registry, ListKey(category), name);
-    if (!text.Failed() && AddSnapinRow(m_checkList, text, StartCheck(category), record)) return true;
+    const RowLook look = LookOf(m_policy, category, entry.name);
+    const CString text = RowTextOfData(entry.name, entry.hasText ? entry.data.GetString() : nullptr) + look.suffix;
+    if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);
     return false;
 }

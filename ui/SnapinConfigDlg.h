@@ -1,16 +1,20 @@
 #pragma once
 // The dialog that lists every entry of the four snap-in lists, enabled ones
-// checked, and on OK moves each entry whose check changed to the other list
-// of its kind. The dialog owns the records behind its rows.
+// checked, and on OK moves each entry whose check differs from its list to
+// the other list of its kind. Entries the organisation's policy blocks or
+// requires are shown cleared or checked, greyed, whatever their list; OK so
+// carries out a policy move that start-up left undone. The dialog owns the
+// records behind its rows.
 #include "framework/Array.h"
 #include "framework/CheckListBox.h"
 #include "framework/Dialog.h"
 #include "registry/SnapinLists.h"
+#include "registry/SnapinPolicy.h"
 #include "ui/SnapinItem.h"
 
 #include <memory>
 
-class CSnapinRegistry;
+struct ListEntry;
 
 class CSnapinConfigDlg : public CDialog {
 public:
@@ -24,12 +28,14 @@ protected:
     void OnOKButton();
 
 private:
-    bool AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name);
+    bool AddListRows(ListCategory category);
+    bool AddEntryRow(ListCategory category, const ListEntry& entry);
     SnapinItem* NewRecord(ListCategory category, const CString& name);
     SnapinItem* RecordOf(int row);
 
     CCheckListBox m_checkList;
     CArray<std::unique_ptr<SnapinItem>> m_records;
+    CSnapinPolicy m_policy;
 
     DECLARE_MESSAGE_MAP()
 };

@@ -15,8 +15,9 @@ std::string HostDirectory();
 std::string SnapinsDirectory();
 
 struct BenchOptions {
-    bool brief = false;     // one repetition of the small cases only
-    std::string baseline;   // --baseline DLL: an earlier PLUGWARD.DLL, timed in turn with this one
+    bool brief = false;       // one repetition of the small cases only
+    bool dialogOnly = false;  // the configuration dialog's cases alone
+    std::string baseline;     // --baseline DLL: an earlier PLUGWARD.DLL, timed in turn with this one
     int repetitions() const { return brief ? 1 : 7; }
 };
 

@@ -143,51 +143,105 @@ TEST_F(CheckListBoxRun, ClickOnTheBoxTogglesAndOnTheTextDoesNot) {
     ExpectRows(driver.Seen()[3], {{"alpha", 0, 10}, {"beta", 1, 20}}, "double click on beta's box");
 }
 
-// Paints the list into a bitmap and counts dark pixels inside each row's box.
+namespace {
+// What row `row` of a list shows when painted into a bitmap: dark pixels and
+// pixels of the grey-text colour, inside its check box and right of it.
+struct PaintedRow {
+    int darkInBox = 0, greyInBox = 0, darkText = 0, greyText = 0;
+};
+
+std::vector<PaintedRow> PaintRows(HWND list, int rows) {
+    InvalidateRect(list, nullptr, TRUE);
+    UpdateWindow(list);
+    RECT client;
+    GetClientRect(list, &client);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const COLORREF grey = GetSysColor(COLOR_GRAYTEXT);
+    const DWORD greyPixel = GetRValue(grey) << 16 | GetGValue(grey) << 8 | GetBValue(grey);
+    auto at = [&](LONG x, LONG y) { return pixels[y * client.right + x] & 0xFFFFFF; };
+    std::vector<PaintedRow> painted;
+    for (int row = 0; row < rows; ++row) {
+        RECT item;
+        SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
+        const RECT box = CCheckListBox::CheckBoxRect(item);
+        PaintedRow seen;
+        for (LONG y = box.top + 3; y < box.bottom - 3; ++y)
+            for (LONG x = box.left + 3; x < box.right - 3; ++x) {
+                seen.darkInBox += (at(x, y) & 0x808080) == 0;
+                seen.greyInBox += at(x, y) == greyPixel;
+            }
+        for (LONG y = item.top + 1; y < item.bottom - 1; ++y)
+            for (LONG x = box.right + 4; x < item.right - 1; ++x) {
+                seen.darkText += (at(x, y) & 0x808080) == 0;
+                seen.greyText += at(x, y) == greyPixel;
+            }
+        painted.push_back(seen);
+    }
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return painted;
+}
+}  // namespace
+
 TEST_F(CheckListBoxRun, RowsAreDrawnWithTheirBoxes) {
     CheckListDialog dialog(AddTwoRows);
     LRESULT itemHeight = 0;
-    std::vector<int> darkInBox;
-    int textPixels = 0;
+    std::vector<PaintedRow> painted;
     DialogDriver driver(kCaption);
     driver.Run([&](HWND hwnd) {
         HWND list = GetDlgItem(hwnd, IDC_CHECK_LIST);
-        InvalidateRect(list, nullptr, TRUE);
-        UpdateWindow(list);
         itemHeight = SendMessageA(list, LB_GETITEMHEIGHT, 0, 0);
-        RECT client;
-        GetClientRect(list, &client);
-        BITMAPINFO info{};
-        info.bmiHeader = {sizeof(BITMAPINFOHEADER), client.right, -client.bottom, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        HDC memory = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(memory, bitmap);
-        SendMessageA(list, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT | PRF_ERASEBKGND);
-        GdiFlush();
-        const auto* pixels = static_cast<const DWORD*>(bits);
-        auto dark = [&](LONG x, LONG y) { return (pixels[y * client.right + x] & 0x808080) == 0; };
-        for (int row = 0; row < 2; ++row) {
-            RECT item;
-            SendMessageA(list, LB_GETITEMRECT, row, reinterpret_cast<LPARAM>(&item));
-            RECT box = CCheckListBox::CheckBoxRect(item);
-            int count = 0;
-            for (LONG y = box.top + 3; y < box.bottom - 3; ++y)
-                for (LONG x = box.left + 3; x < box.right - 3; ++x) count += dark(x, y);
-            darkInBox.push_back(count);
-            for (LONG y = item.top + 1; y < item.bottom - 1; ++y)
-                for (LONG x = box.right + 4; x < item.right - 1; ++x) textPixels += dark(x, y);
-        }
-        SelectObject(memory, old);
-        DeleteObject(bitmap);
-        DeleteDC(memory);
-        ReleaseDC(nullptr, screen);
+        painted = PaintRows(list, 2);
     });
     RunDialog(dialog, driver);
     EXPECT_GE(itemHeight, 13);
-    ASSERT_EQ(darkInBox.size(), 2u);
-    EXPECT_EQ(darkInBox[0], 0) << "alpha is clear";
-    EXPECT_GT(darkInBox[1], 0) << "beta shows its check mark";
-    EXPECT_GT(textPixels, 0) << "row texts drawn";
+    ASSERT_EQ(painted.size(), 2u);
+    EXPECT_EQ(painted[0].darkInBox, 0) << "alpha is clear";
+    EXPECT_GT(painted[1].darkInBox, 0) << "beta shows its check mark";
+    EXPECT_GT(painted[0].darkText + painted[1].darkText, 0) << "row texts drawn";
+}
+
+// A disabled row keeps its check against space, click and double click,
+// still takes SetCheck, and is drawn greyed; its neighbour works as before.
+TEST_F(CheckListBoxRun, DisabledRowIgnoresSpaceAndClicksAndIsDrawnGreyed) {
+    std::vector<int> enabledStates;
+    CheckListDialog dialog([&](CheckListDialog& d) {
+        AddTwoRows(d);
+        d.m_list.Enable(1, FALSE);
+        enabledStates = {d.m_list.IsEnabled(0), d.m_list.IsEnabled(1), d.m_list.IsEnabled(7)};
+    });
+    std::vector<PaintedRow> painted;
+    DialogDriver driver(kCaption);
+    driver.PressSpace(IDC_CHECK_LIST, 1)
+        .ClickCheckBox(IDC_CHECK_LIST, 1)
+        .DoubleClickCheckBox(IDC_CHECK_LIST, 1)
+        .Run([&](HWND hwnd) { painted = PaintRows(GetDlgItem(hwnd, IDC_CHECK_LIST), 2); })
+        .PressSpace(IDC_CHECK_LIST, 0)
+        .ReadList(IDC_CHECK_LIST)
+        .Run([&](HWND) { dialog.m_list.SetCheck(1, 0); })
+        .ReadList(IDC_CHECK_LIST);
+    RunDialog(dialog, driver);
+    EXPECT_EQ(enabledStates, (std::vector<int>{TRUE, FALSE, LB_ERR}));
+    ASSERT_EQ(driver.Seen().size(), 2u);
+    ExpectRows(driver.Seen()[0], {{"alpha", 1, 10}, {"beta", 1, 20}}, "keys and clicks");
+    EXPECT_EQ(driver.Seen()[0].rows[0].enabled, 1);
+    EXPECT_EQ(driver.Seen()[0].rows[1].enabled, 0);
+    ExpectRows(driver.Seen()[1], {{"alpha", 1, 10}, {"beta", 0, 20}}, "SetCheck");
+    ASSERT_EQ(painted.size(), 2u);
+    EXPECT_GT(painted[0].darkText, 0) << "alpha in the normal colour";
+    EXPECT_EQ(painted[0].greyText, 0) << "alpha not greyed";
+    EXPECT_EQ(painted[1].darkText + painted[1].darkInBox, 0) << "nothing of beta in the normal colour";
+    EXPECT_GT(painted[1].greyText, 0) << "beta's text greyed";
+    EXPECT_GT(painted[1].greyInBox, 0) << "beta's check mark greyed";
 }

@@ -125,6 +125,7 @@ SeenDialog DialogDriver::Read(HWND dialog, int listId) {
     if (listId == 0) return seen;
     HWND list = GetDlgItem(dialog, listId);
     const UINT getCheck = RegisterWindowMessageA(kCheckListBoxGetCheckMessage);
+    const UINT isEnabled = RegisterWindowMessageA(kCheckListBoxIsEnabledMessage);
     const LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
     for (int row = 0; row < count; ++row) {
         const LRESULT length = SendMessageA(list, LB_GETTEXTLEN, row, 0);
@@ -132,7 +133,8 @@ SeenDialog DialogDriver::Read(HWND dialog, int listId) {
         const LRESULT got = SendMessageA(list, LB_GETTEXT, row, reinterpret_cast<LPARAM>(&text[0]));
         text.resize(got > 0 ? static_cast<size_t>(got) : 0);
         seen.rows.push_back({text, static_cast<int>(SendMessageA(list, getCheck, row, 0)),
-                             static_cast<LPARAM>(SendMessageA(list, LB_GETITEMDATA, row, 0))});
+                             static_cast<LPARAM>(SendMessageA(list, LB_GETITEMDATA, row, 0)),
+                             static_cast<int>(SendMessageA(list, isEnabled, row, 0))});
     }
     return seen;
 }

@@ -25,6 +25,7 @@ struct SeenRow {
     std::string text;
     int check;              // 0 or 1; LB_ERR when the list box could not say
     LPARAM userValue;       // what LB_GETITEMDATA answered
+    int enabled = 1;        // 0 for a row drawn greyed that ignores space and clicks
 };
 
 struct SeenDialog {

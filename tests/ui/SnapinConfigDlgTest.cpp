@@ -1,3 +1,5 @@
+#include "registry/RegistryKey.h"
+#include "registry/SnapinPolicy.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/support/SnapinLists.h"
 #include "tests/ui/UiTest.h"
@@ -5,6 +7,7 @@
 #include "ui/resource.h"
 
 #include <map>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -44,6 +47,27 @@ class ConfigDialog : public UiTest {
 protected:
     ScratchHkcu m_hkcu;
     SnapinsDirectory m_snapins;  // empty unless a test installs files: no descriptions
+};
+
+// A row as seen: text, check, enabled.
+using Row = std::tuple<std::string, int, int>;
+std::vector<Row> Rows(const SeenDialog& seen) {
+    std::vector<Row> rows;
+    for (const SeenRow& row : seen.rows) rows.emplace_back(row.text, row.check, row.enabled);
+    return rows;
+}
+
+// Writes a value below the machine's policy key (`sub` empty for the key itself).
+void PutMachinePolicy(const std::string& sub, const char* name, const char* text) {
+    CRegistryKey key;
+    const std::string path = std::string(kPolicyKey) + (sub.empty() ? "" : "\\" + sub);
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key.Receive()), 0);
+    ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1), 0);
+}
+
+class ManagedConfigDialog : public ConfigDialog {
+protected:
+    ScratchHklm m_hklm;
 };
 }  // namespace
 
@@ -184,4 +208,56 @@ TEST_F(ConfigDialog, SecondOkCommandFindsNoRecords) {
     EXPECT_EQ(RunDialog(driver), 0);
     EXPECT_EQ(ReadList(kObjectOn), (Entries{{"A.DLL", "SNAPINS\\A.DLL"}}));
     EXPECT_EQ(ReadList(kObjectOff), (Entries{{"A.DLL", "SNAPINS\\A.DLL"}, {"B.DLL", "SNAPINS\\B.DLL"}}));
+}
+
+// Space, click and double click change no managed row; Cancel moves nothing;
+// OK moves each managed entry that stands in the list its policy forbids.
+TEST_F(ManagedConfigDialog, ManagedRowsAreGreyedWithTheirReasonAndOkCarriesOutThePolicy) {
+    ASSERT_TRUE(m_snapins.Install(fixtures::kViewDll, "VIEW.DLL"));
+    SeedEntry(kObjectOn, "A.DLL");
+    SeedEntry(kViewOn, "C.DLL");
+    SeedEntry(kObjectOff, "D.DLL");
+    SeedEntry(kViewOff, "VIEW.DLL");
+    PutMachinePolicy("Blocked", "1", "a.dll");
+    PutMachinePolicy("Blocked", "2", "D.DLL");
+    PutMachinePolicy("Required", "1", "VIEW.DLL");
+    const AllLists before = ReadAll();
+    const std::vector<Row> expected{{"A.DLL (blocked by your administrator)", 0, 0},
+                                    {"C.DLL", 1, 1},
+                                    {"D.DLL (blocked by your administrator)", 0, 0},
+                                    {std::string(fixtures::kViewDescription) + " (required by your administrator)", 1, 0}};
+    {
+        DialogDriver driver(kCaption);
+        driver.ReadList(kList);
+        for (int row : {0, 2, 3}) driver.PressSpace(kList, row).ClickCheckBox(kList, row).DoubleClickCheckBox(kList, row);
+        driver.ReadList(kList).ClickButton(IDCANCEL);
+        EXPECT_EQ(RunDialog(driver), IDCANCEL);
+        ASSERT_EQ(driver.Seen().size(), 2u);
+        EXPECT_EQ(Rows(driver.Seen()[0]), expected);
+        EXPECT_EQ(Rows(driver.Seen()[1]), expected);
+    }
+    EXPECT_TRUE(ReadAll() == before) << "Cancel";
+    DialogDriver driver(kCaption);
+    driver.PressSpace(kList, 0).ClickCheckBox(kList, 3).ClickButton(IDOK);
+    EXPECT_EQ(RunDialog(driver), 0);
+    const AllLists after = ReadAll();
+    EXPECT_TRUE(after.enabledObjects.empty());
+    EXPECT_EQ(after.disabledObjects, (Entries{{"A.DLL", "SNAPINS\\A.DLL"}, {"D.DLL", "SNAPINS\\D.DLL"}}));
+    EXPECT_EQ(after.enabledViews, (Entries{{"C.DLL", "SNAPINS\\C.DLL"}, {"VIEW.DLL", "SNAPINS\\VIEW.DLL"}}));
+    EXPECT_TRUE(after.disabledViews.empty());
+}
+
+// A list stored as a value cannot be read as a list: every row is greyed as
+// its list stands, and OK moves nothing.
+TEST_F(ManagedConfigDialog, UnreadablePolicyGreysEveryRow) {
+    SeedEntry(kObjectOn, "A.DLL");
+    SeedEntry(kViewOff, "B.DLL");
+    PutMachinePolicy("", "Blocked", "A.DLL");
+    const AllLists before = ReadAll();
+    DialogDriver driver(kCaption);
+    driver.PressSpace(kList, 0).ClickCheckBox(kList, 1).ReadList(kList).PressEnter();
+    EXPECT_EQ(RunDialog(driver), 0);
+    ASSERT_EQ(driver.Seen().size(), 1u);
+    EXPECT_EQ(Rows(driver.Seen()[0]), (std::vector<Row>{{"A.DLL", 1, 0}, {"B.DLL", 0, 0}}));
+    EXPECT_TRUE(ReadAll() == before);
 }
