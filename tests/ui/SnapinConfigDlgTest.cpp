@@ -1,5 +1,3 @@
-#include "registry/RegistryKey.h"
-#include "registry/SnapinPolicy.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/support/SnapinLists.h"
 #include "tests/ui/UiTest.h"
@@ -55,14 +53,6 @@ std::vector<Row> Rows(const SeenDialog& seen) {
     std::vector<Row> rows;
     for (const SeenRow& row : seen.rows) rows.emplace_back(row.text, row.check, row.enabled);
     return rows;
-}
-
-// Writes a value below the machine's policy key (`sub` empty for the key itself).
-void PutMachinePolicy(const std::string& sub, const char* name, const char* text) {
-    CRegistryKey key;
-    const std::string path = std::string(kPolicyKey) + (sub.empty() ? "" : "\\" + sub);
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, path.c_str(), &key.Receive()), 0);
-    ASSERT_EQ(RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), lstrlenA(text) + 1), 0);
 }
 
 class ManagedConfigDialog : public ConfigDialog {

@@ -296,10 +296,10 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
                 continue;
             }
             moved = true;
-            Write(context, {AnsiToUtf8(name.str()), source.category, OtherList(source.category), true});
+            Write(context, {AnsiToUtf8(name.str()), source.category, OtherList(source.category), true, {}});
         }
         if (!moved && !failed && target)
-            Write(context, {AnsiToUtf8(name.str()), target->category, target->category, false});
+            Write(context, {AnsiToUtf8(name.str()), target->category, target->category, false, {}});
     }
     return status;
 }
