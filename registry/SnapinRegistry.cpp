@@ -20,11 +20,9 @@ constexpr int kLongestDataText = kDataBytes - 1;
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
 
-}  // namespace
-
 // A value's type and data as the registry returns them. The spare byte holds
 // a terminator even when the data fills the whole size given to the platform.
-struct CSnapinRegistry::ValueData {
+struct ValueData {
     DWORD type = REG_NONE;
     DWORD size = kDataBytes;
     char bytes[kDataBytes + 1];
@@ -38,8 +36,6 @@ struct CSnapinRegistry::ValueData {
         return bytes;
     }
 };
-
-namespace {
 
 // The upper-case form of a double-byte character through the locale's
 // Unicode mapping; false when the mapping fails or is no single double-byte
@@ -148,8 +144,7 @@ int CSnapinRegistry::CreateListKey(const char* list, HKEY& key) {
 
 int CSnapinRegistry::CloseListKey(HKEY key) { return CRegistryKey(key).Close(); }
 
-template <typename Add>
-int CSnapinRegistry::ForEachEntry(const char* list, bool withData, Add add) {
+int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
     CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
@@ -161,15 +156,7 @@ int CSnapinRegistry::ForEachEntry(const char* list, bool withData, Add add) {
     for (DWORD index = 0;; ++index) {
         char name[kNameChars];
         DWORD nameLength = kNameChars;
-        ValueData value;
-        result = withData ? RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, value.Buffer(), &value.size)
-                          : ERROR_MORE_DATA;
-        if (result == ERROR_MORE_DATA) {
-            // Data too long to read whole counts as no text, as for ReadEntry.
-            value.type = REG_NONE;
-            nameLength = kNameChars;
-            result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-        }
+        result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
         if (result == ERROR_MORE_DATA) {
             overlong = result;
             continue;
@@ -177,21 +164,9 @@ int CSnapinRegistry::ForEachEntry(const char* list, bool withData, Add add) {
         if (result) break;
         const CString stored(name, static_cast<int>(nameLength));
         CString upper = UpperCaseName(stored);
-        if (stored.Failed() || upper.Failed() || !add(std::move(upper), value.IsText() ? value.Text() : nullptr))
-            return kFailedAllocation;
+        if (stored.Failed() || upper.Failed() || !names.AddTail(std::move(upper))) return kFailedAllocation;
     }
     return result == ERROR_NO_MORE_ITEMS ? overlong : result;
-}
-
-int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
-    return ForEachEntry(list, false, [&](CString&& name, const char*) { return names.AddTail(std::move(name)); });
-}
-
-int CSnapinRegistry::EnumEntries(const char* list, CArray<ListEntry>& entries) {
-    return ForEachEntry(list, true, [&](CString&& name, const char* data) {
-        ListEntry entry{std::move(name), CString(data ? data : ""), data != nullptr};
-        return !entry.data.Failed() && entries.Add(std::move(entry));
-    });
 }
 
 int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString& data) {
@@ -296,13 +271,10 @@ int CSnapinRegistry::CopyStoredEntry(const char* from, const char* to, const cha
 }
 
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {
-    CString data;
-    if (list) return RowTextOfData(name, registry.ReadEntry(list, name, data) == 0 ? data.GetString() : nullptr);
-    data = EntryData(name);
-    return RowTextOfData(name, data.Failed() ? nullptr : data.GetString());
-}
-
-CString RowTextOfData(const CString& name, const char* data) {
     CString description;
-    return data && GetFileDescription(data, description) == 0 ? description : name;
+    const CString data = list ? CString() : EntryData(name);
+    const int result = list ? registry.GetEntryDescription(list, name, description)
+                     : data.Failed() ? kFailedAllocation
+                                     : GetFileDescription(data, description);
+    return result == 0 ? description : name;
 }

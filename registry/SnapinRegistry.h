@@ -1,6 +1,5 @@
 #pragma once
 // The four snap-in lists under HKEY_CURRENT_USER and every read and write of them.
-#include "framework/Array.h"
 #include "framework/Lists.h"
 #include "framework/String.h"
 #include "registry/SnapinLists.h"
@@ -31,13 +30,6 @@ struct ListValue {
     std::vector<char> bytes;  // the data exactly as stored
 };
 
-// One entry of a list with the text of its data, read in the same pass.
-struct ListEntry {
-    CString name;  // upper-cased
-    CString data;  // as ReadEntry gives it
-    bool hasText = false;  // whether ReadEntry would give a text at all
-};
-
 // The outcome of moving an entry to the other list of its kind.
 struct EntryMove {
     int written = 0;  // the write into the other list: 0 or a Win32 code
@@ -63,8 +55,6 @@ public:
 
     // Appends the upper-cased value names; names appended before a failure stay.
     int EnumEntries(const char* list, CStringList& names);
-    // The same names, each with its data, without a key opened per entry.
-    int EnumEntries(const char* list, CArray<ListEntry>& entries);
     int ReadEntry(const char* list, const char* valueName, CString& data);
     // Data is EntryData(fileName), or fileName itself when dataIsFileName.
     // An entry that EnumEntries, ReadEntry or FindEntryByValue could not read
@@ -90,11 +80,6 @@ public:
     int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
-    struct ValueData;
-    // Calls add(upperName, data or null) for each entry whose name fits;
-    // data is asked for only when withData.
-    template <typename Add>
-    int ForEachEntry(const char* list, bool withData, Add add);
     int CopyStoredEntry(const char* from, const char* to, const char* valueName);
     int FullKeyText(const char* list, CString& fullKey) const;
 
@@ -109,5 +94,3 @@ CString UpperCaseName(const char* name, UINT codePage = CP_ACP);
 // names, or else its name. With no list, the entry is a new snap-in's, not
 // yet written, whose data would be EntryData(name).
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name);
-// The same for an entry whose data text is known: null when it holds none.
-CString RowTextOfData(const CString& name, const char* data);

@@ -57,18 +57,18 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
 // refuses one.
 bool CSnapinConfigDlg::AddListRows(ListCategory category) {
     CSnapinRegistry registry;
-    CArray<ListEntry> entries;
-    if (registry.EnumEntries(ListKey(category), entries) == kFailedAllocation) return false;
-    for (const ListEntry& entry : entries)
-        if (!AddEntryRow(category, entry)) return false;
+    CStringList names;
+    if (registry.EnumEntries(ListKey(category), names) == kFailedAllocation) return false;
+    for (const CString& name : names)
+        if (!AddEntryRow(registry, category, name)) return false;
     return true;
 }
 
-bool CSnapinConfigDlg::AddEntryRow(ListCategory category, const ListEntry& entry) {
-    SnapinItem* record = NewRecord(category, entry.name);
+bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name) {
+    SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
-    const RowLook look = LookOf(m_policy, category, entry.name);
-    const CString text = RowTextOfData(entry.name, entry.hasText ? entry.data.GetString() : nullptr) + look.suffix;
+    const RowLook look = LookOf(m_policy, category, name);
+    const CString text = RowText(registry, ListKey(category), name) + look.suffix;
     if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);
     return false;

@@ -14,7 +14,7 @@
 
 #include <memory>
 
-struct ListEntry;
+class CSnapinRegistry;
 
 class CSnapinConfigDlg : public CDialog {
 public:
@@ -29,7 +29,7 @@ protected:
 
 private:
     bool AddListRows(ListCategory category);
-    bool AddEntryRow(ListCategory category, const ListEntry& entry);
+    bool AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name);
     SnapinItem* NewRecord(ListCategory category, const CString& name);
     SnapinItem* RecordOf(int row);
 
