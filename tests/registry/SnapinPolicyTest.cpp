@@ -3,27 +3,12 @@
 #include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
 #include "tests/support/Scratch.h"
+#include "tests/support/SnapinLists.h"
 
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
-std::string PolicyPath(const char* sub) { return std::string(kPolicyKey) + (*sub ? "\\" : "") + sub; }
-
-void Put(HKEY root, const char* sub, const std::string& name, DWORD type, const void* data, DWORD size) {
-    CRegistryKey key;
-    ASSERT_EQ(RegCreateKeyA(root, PolicyPath(sub).c_str(), &key.Receive()), 0);
-    ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size), 0);
-}
-void PutText(HKEY root, const char* sub, const std::string& name, const std::string& text, DWORD type = REG_SZ) {
-    Put(root, sub, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
-}
-void PutNewSnapins(HKEY root, DWORD rule) { Put(root, "", "NewSnapins", REG_DWORD, &rule, sizeof rule); }
-void CreateKey(HKEY root, const char* sub) {
-    CRegistryKey key;
-    ASSERT_EQ(RegCreateKeyA(root, PolicyPath(sub).c_str(), &key.Receive()), 0);
-}
-
 class SnapinPolicyTest : public ::testing::Test {
 protected:
     ScratchHkcu user_;
@@ -43,12 +28,12 @@ TEST_F(SnapinPolicyTest, WithoutAPolicyEveryNameIsFreeAndNewSnapinsAreOffered) {
 // Each setting comes whole from the machine when it has the setting at all,
 // even empty; required outranks blocked; the module's own entry is exempt.
 TEST_F(SnapinPolicyTest, MachineSettingsMaskTheUsersWholeAndRequiredOutranksBlocked) {
-    PutText(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
-    CreateKey(HKEY_LOCAL_MACHINE, "Allowed");
-    PutText(HKEY_CURRENT_USER, "Allowed", "1", "DISKQUOTA.DLL");
-    PutText(HKEY_CURRENT_USER, "Required", "7", "evtview.dll", REG_EXPAND_SZ);
-    PutText(HKEY_CURRENT_USER, "Blocked", "1", "NETMON.DLL");
-    PutNewSnapins(HKEY_CURRENT_USER, 2);
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
+    CreatePolicyList(HKEY_LOCAL_MACHINE, "Allowed");
+    PutPolicyText(HKEY_CURRENT_USER, "Allowed", "1", "DISKQUOTA.DLL");
+    PutPolicyText(HKEY_CURRENT_USER, "Required", "7", "evtview.dll", REG_EXPAND_SZ);
+    PutPolicyText(HKEY_CURRENT_USER, "Blocked", "1", "NETMON.DLL");
+    PutPolicyDword(HKEY_CURRENT_USER, "", "NewSnapins", 2);
     ASSERT_EQ(policy_.Read(), 0);
 
     EXPECT_EQ(Standing("DISKQUOTA.DLL"), PolicyStanding::Blocked);
@@ -59,25 +44,24 @@ TEST_F(SnapinPolicyTest, MachineSettingsMaskTheUsersWholeAndRequiredOutranksBloc
     EXPECT_EQ(policy_.Setting(kRequiredSetting).source, PolicySource::User);
     EXPECT_EQ(policy_.NewSnapins(), NewSnapinsRule::Disable);
 
-    PutText(HKEY_LOCAL_MACHINE, "Allowed", "1", "DISKQUOTA.DLL");
-    PutText(HKEY_LOCAL_MACHINE, "Blocked", "2", "DISKQUOTA.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Allowed", "1", "DISKQUOTA.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "2", "DISKQUOTA.DLL");
     ASSERT_EQ(policy_.Read(), 0);
     EXPECT_EQ(Standing("DISKQUOTA.DLL"), PolicyStanding::Blocked) << "a name on both lists is blocked";
     EXPECT_EQ(Standing("NETMON.DLL"), PolicyStanding::Blocked) << "by the machine's *, not the user's name";
 }
 
 TEST_F(SnapinPolicyTest, ValuesThatNameNoFileAreIgnoredWithTheirReason) {
-    const DWORD number = 1;
-    PutText(HKEY_LOCAL_MACHINE, "Required", "1", "C:\\SNAPINS\\EVTVIEW.DLL");
-    PutText(HKEY_LOCAL_MACHINE, "Required", "2", "EVT*.DLL");
-    PutText(HKEY_LOCAL_MACHINE, "Required", "3", "");
-    PutText(HKEY_LOCAL_MACHINE, "Required", "4", std::string(256, 'A'));
-    PutText(HKEY_LOCAL_MACHINE, "Required", "5", "*");
-    Put(HKEY_LOCAL_MACHINE, "Required", "6", REG_DWORD, &number, sizeof number);
-    PutText(HKEY_LOCAL_MACHINE, "Required", "7", "\xC4rger.dll");
-    PutText(HKEY_LOCAL_MACHINE, "Required", "8", std::string(255, 'B'));
-    PutText(HKEY_LOCAL_MACHINE, "", "NewSnapins", "1");
-    PutNewSnapins(HKEY_CURRENT_USER, 1);
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "1", "C:\\SNAPINS\\EVTVIEW.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "2", "EVT*.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "3", "");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "4", std::string(256, 'A'));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "5", "*");
+    PutPolicyDword(HKEY_LOCAL_MACHINE, "Required", "6", 1);
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "7", "\xC4rger.dll");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "8", std::string(255, 'B'));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "", "NewSnapins", "1");
+    PutPolicyDword(HKEY_CURRENT_USER, "", "NewSnapins", 1);
     ASSERT_EQ(policy_.Read(), 0);
 
     const PolicyList& required = policy_.Setting(kRequiredSetting);
@@ -92,7 +76,7 @@ TEST_F(SnapinPolicyTest, ValuesThatNameNoFileAreIgnoredWithTheirReason) {
     ASSERT_EQ(policy_.Setting(kNewSnapinsSetting).ignored.GetSize(), 1);
     EXPECT_EQ(policy_.Setting(kNewSnapinsSetting).ignored[0].why, IgnoredWhy::NotDword);
 
-    PutNewSnapins(HKEY_LOCAL_MACHINE, 3);
+    PutPolicyDword(HKEY_LOCAL_MACHINE, "", "NewSnapins", 3);
     ASSERT_EQ(policy_.Read(), 0);
     EXPECT_EQ(policy_.Setting(kNewSnapinsSetting).ignored[0].why, IgnoredWhy::OutOfRange);
 }
@@ -100,12 +84,12 @@ TEST_F(SnapinPolicyTest, ValuesThatNameNoFileAreIgnoredWithTheirReason) {
 // A list stored as a value cannot be read as a list: the whole policy is
 // unreadable, unless the machine supplies that setting.
 TEST_F(SnapinPolicyTest, AListStoredAsAValueMakesThePolicyUnreadableWhereItCounts) {
-    PutText(HKEY_LOCAL_MACHINE, "Required", "1", "EVTVIEW.DLL");
-    PutText(HKEY_CURRENT_USER, "", "Required", "EVTVIEW.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "1", "EVTVIEW.DLL");
+    PutPolicyText(HKEY_CURRENT_USER, "", "Required", "EVTVIEW.DLL");
     ASSERT_EQ(policy_.Read(), 0);
     EXPECT_EQ(Standing("EVTVIEW.DLL"), PolicyStanding::Required);
 
-    PutText(HKEY_CURRENT_USER, "", "Blocked", "EVTVIEW.DLL");
+    PutPolicyText(HKEY_CURRENT_USER, "", "Blocked", "EVTVIEW.DLL");
     EXPECT_EQ(policy_.Read(), ERROR_BADKEY);
     EXPECT_FALSE(policy_.Readable());
     EXPECT_EQ(Standing("EVTVIEW.DLL"), PolicyStanding::Free);
@@ -113,7 +97,7 @@ TEST_F(SnapinPolicyTest, AListStoredAsAValueMakesThePolicyUnreadableWhereItCount
 
 TEST_F(SnapinPolicyTest, ReadsTenThousandNamesWhole) {
     CRegistryKey key;
-    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, PolicyPath("Blocked").c_str(), &key.Receive()), 0);
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, (std::string(kPolicyKey) + "\\Blocked").c_str(), &key.Receive()), 0);
     for (int i = 0; i < 10000; ++i) {
         const std::string name = std::to_string(i + 1), text = "SNAPIN" + name + ".DLL";
         ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),

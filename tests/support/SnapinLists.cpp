@@ -35,13 +35,29 @@ bool ListKeyExists(const char* list) {
     return RegOpenKeyExA(HKEY_CURRENT_USER, list, 0, KEY_READ, &key.Receive()) == 0;
 }
 
-void PutMachinePolicy(const char* setting, const std::string& name, const std::string& text, DWORD number) {
+namespace {
+void PutPolicyValue(HKEY root, const char* setting, const std::string& name, DWORD type, const void* data, DWORD size) {
     const std::string path =
         std::string("Software\\Policies\\Velmark\\Velmark Administrator\\Snapins") + (*setting ? "\\" : "") + setting;
     CRegistryKey key;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
-    if (text.empty()) RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
-    else RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), DWORD(text.size() + 1));
+    RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
+    if (data) RegSetValueExA(key, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+}  // namespace
+
+void PutPolicyText(HKEY root, const char* setting, const std::string& name, const std::string& text, DWORD type) {
+    PutPolicyValue(root, setting, name, type, text.c_str(), static_cast<DWORD>(text.size() + 1));
+}
+
+void PutPolicyDword(HKEY root, const char* setting, const std::string& name, DWORD value) {
+    PutPolicyValue(root, setting, name, REG_DWORD, &value, sizeof value);
+}
+
+void CreatePolicyList(HKEY root, const char* setting) { PutPolicyValue(root, setting, "", REG_NONE, nullptr, 0); }
+
+void PutMachinePolicy(const char* setting, const std::string& name, const std::string& text, DWORD number) {
+    if (text.empty()) PutPolicyDword(HKEY_LOCAL_MACHINE, setting, name, number);
+    else PutPolicyText(HKEY_LOCAL_MACHINE, setting, name, text);
 }
 
 void ForgetMachinePolicy() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Policies"); }

@@ -1,7 +1,6 @@
 // snapinctl under the organisation's policy, as a process: the machine's
 // policy in a scratch key that --hklm names, the user's in the scratch
 // HKEY_CURRENT_USER, and a host directory of fixture files.
-#include "registry/RegistryKey.h"
 #include "registry/SnapinPolicy.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/tools/SnapinCtlFixture.h"
@@ -9,17 +8,6 @@
 #include <map>
 
 namespace {
-void PutPolicy(HKEY root, const std::string& sub, const std::string& name, DWORD type, const std::string& bytes) {
-    CRegistryKey key;
-    ASSERT_EQ(RegCreateKeyA(root, (std::string(kPolicyKey) + sub).c_str(), &key.Receive()), 0);
-    ASSERT_EQ(RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
-                             static_cast<DWORD>(bytes.size())), 0);
-}
-void PutName(HKEY root, const char* list, const std::string& name, const std::string& text) {
-    PutPolicy(root, std::string("\\") + list, name, REG_SZ, text + '\0');
-}
-std::string Dword(DWORD value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
-
 // Record by name, from the JSON lines of a list or scan.
 std::map<std::string, Json> ByName(const ProcessResult& result) {
     std::map<std::string, Json> records;
@@ -36,14 +24,14 @@ protected:
 };
 
 TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
-    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
-    PutName(HKEY_LOCAL_MACHINE, "Blocked", "2", "C:\\X.DLL");
-    PutPolicy(HKEY_LOCAL_MACHINE, "\\Blocked", "3", REG_DWORD, Dword(1));
-    PutName(HKEY_CURRENT_USER, "Allowed", "1", "free.dll");
-    PutName(HKEY_CURRENT_USER, "Required", "1", "evt.dll");
-    PutName(HKEY_CURRENT_USER, "Required", "2", "GHOST.DLL");
-    PutPolicy(HKEY_CURRENT_USER, "", "NewSnapins", REG_DWORD, Dword(7));
-    PutPolicy(HKEY_LOCAL_MACHINE, "", "NewSnapins", REG_DWORD, Dword(2));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "2", "C:\\X.DLL");
+    PutPolicyDword(HKEY_LOCAL_MACHINE, "Blocked", "3", 1);
+    PutPolicyText(HKEY_CURRENT_USER, "Allowed", "1", "free.dll");
+    PutPolicyText(HKEY_CURRENT_USER, "Required", "1", "evt.dll");
+    PutPolicyText(HKEY_CURRENT_USER, "Required", "2", "GHOST.DLL");
+    PutPolicyDword(HKEY_CURRENT_USER, "", "NewSnapins", 7);
+    PutPolicyDword(HKEY_LOCAL_MACHINE, "", "NewSnapins", 2);
     PutEntry(kObjectOff, "EVT.DLL", "SNAPINS\\EVT.DLL");
 
     const ProcessResult json = Managed("policy --json");
@@ -63,7 +51,7 @@ TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
     EXPECT_EQ(Run("policy --json").out.find("\"source\":\"machine\""), std::string::npos);  // no --hklm: the real one
 
     // A list stored as a value cannot be read: reported, and nothing writes.
-    PutPolicy(HKEY_LOCAL_MACHINE, "", "Allowed", REG_SZ, std::string("A.DLL", 6));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "", "Allowed", "A.DLL");
     PutEntry(kObjectOn, "EVT.DLL", "SNAPINS\\EVT.DLL");
     Install(fixtures::kObjectDll, "NEW.DLL");
     const auto before = Snapshot();
@@ -81,9 +69,9 @@ TEST_F(SnapinCtlPolicy, ListCheckFindsEntriesAgainstPolicyAndEnforceMovesThem) {
     PutEntry(kObjectOn, "BAD.DLL", dir / "SNAPINS\\BAD.DLL");  // kept as it is, not made SNAPINS\BAD.DLL
     PutEntry(kObjectOff, "REQ.DLL", "SNAPINS\\REQ.DLL");
     PutEntry(kObjectOn, "OK.DLL", "SNAPINS\\OK.DLL");
-    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "bad.dll");
-    PutName(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
-    PutName(HKEY_LOCAL_MACHINE, "Required", "2", "GHOST.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "bad.dll");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "2", "GHOST.DLL");
 
     const ProcessResult list = Managed("list --check --json");
     EXPECT_EQ(list.exitCode, 3u) << list.err;
@@ -109,8 +97,8 @@ TEST_F(SnapinCtlPolicy, ListCheckFindsEntriesAgainstPolicyAndEnforceMovesThem) {
 }
 
 TEST_F(SnapinCtlPolicy, RefusalsNameEachEntryAndLeaveTheListsUnchanged) {
-    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "BAD.DLL");
-    PutName(HKEY_CURRENT_USER, "Required", "1", "REQ.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "BAD.DLL");
+    PutPolicyText(HKEY_CURRENT_USER, "Required", "1", "REQ.DLL");
     PutEntry(kObjectOff, "BAD.DLL", "SNAPINS\\BAD.DLL");
     PutEntry(kViewOn, "REQ.DLL", "SNAPINS\\REQ.DLL");
     PutEntry(kObjectOn, "GONE.DLL", "SNAPINS\\GONE.DLL");
@@ -139,9 +127,9 @@ TEST_F(SnapinCtlPolicy, RefusalsNameEachEntryAndLeaveTheListsUnchanged) {
 
 TEST_F(SnapinCtlPolicy, ScanShowsWhereStartupWritesAndSyncSkipsBlockedAndEnablesRequired) {
     for (const char* name : {"BAD.DLL", "REQ.DLL", "NEW.DLL"}) Install(fixtures::kObjectDll, name);
-    PutName(HKEY_LOCAL_MACHINE, "Blocked", "1", "BAD.DLL");
-    PutName(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
-    PutPolicy(HKEY_LOCAL_MACHINE, "", "NewSnapins", REG_DWORD, Dword(2));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "BAD.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
+    PutPolicyDword(HKEY_LOCAL_MACHINE, "", "NewSnapins", 2);
 
     std::map<std::string, Json> scan = ByName(Managed("scan --json"));
     const auto fate = [&](const char* name) {
