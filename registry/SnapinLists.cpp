@@ -1,8 +1,11 @@
 #include "registry/SnapinLists.h"
 
 #include "files/ImageInspection.h"
+#include "registry/ListValueLimits.h"
+#include "registry/SnapinRegistry.h"
 
 #include <algorithm>
+#include <cstring>
 
 const char kSnapinsDirectory[] = "SNAPINS\\";
 const char kCanonicalFileName[] = "PLUGWARD.DLL";
@@ -46,3 +49,46 @@ ListCategory ListOfKind(int32_t kind, bool enabled) {
 }
 
 CString EntryData(const char* fileName) { return CString(kSnapinsDirectory) + (fileName ? fileName : ""); }
+
+int TrimmedNameLength(const char* text, int length) {
+    // Neither byte can be the trail byte of a double-byte character.
+    while (length > 0 && (text[length - 1] == ' ' || text[length - 1] == '.')) --length;
+    return length;
+}
+
+namespace {
+bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+}
+
+CString LoadedFileName(const char* data) {
+    if (!data) return CString();
+    if (data[0] && data[1] == ':') data += 2;  // a drive
+    const int length = lstrlenA(data);
+    // A path the host cannot read whole names no file it loads.
+    if (length >= static_cast<int>(kLargestValueData)) return CString();
+    // Start and end of each component still on the path; .. takes one off.
+    int bounds[kLargestValueData + 1];
+    int depth = 0;
+    for (int start = 0, at = 0; at <= length; ++at) {
+        if (at < length && !IsPathSeparator(data[at])) {
+            at += IsDBCSLeadByte(static_cast<BYTE>(data[at])) && at + 1 < length;
+            continue;
+        }
+        const int size = at - start;
+        if (size == 2 && data[start] == '.' && data[start + 1] == '.') {
+            depth -= depth > 0;
+        } else if (TrimmedNameLength(data + start, size) > 0) {
+            bounds[2 * depth] = start;
+            bounds[2 * depth++ + 1] = at;
+        }
+        start = at + 1;
+    }
+    if (depth == 0) return CString();
+    const char* last = data + bounds[2 * depth - 2];
+    const int size = bounds[2 * depth - 1] - bounds[2 * depth - 2];
+    // A name without extension gets .DLL, so it has no trailing dot to drop.
+    const CString name = std::memchr(last, '.', static_cast<size_t>(size))
+                             ? CString(last, TrimmedNameLength(last, size))
+                             : CString(last, size) + ".DLL";
+    return name.Failed() ? name : UpperCaseName(name);
+}

@@ -47,6 +47,14 @@ ListCategory ListOfKind(int32_t kind, bool enabled);
 // in the snap-ins directory. The same text after the host directory names
 // the file.
 CString EntryData(const char* fileName);
+// The upper-cased name of the file an entry's data makes the host load: the
+// last component of the path as Windows resolves it (. and .. taken, trailing
+// spaces and dots dropped), with .DLL added when it has no extension, as
+// LoadLibrary adds it. Empty when the data names no file, or is longer than
+// the host reads.
+CString LoadedFileName(const char* data);
+// Drops the spaces and dots that Windows ignores at the end of a file name.
+int TrimmedNameLength(const char* text, int length);
 // The snap-ins directory as entries name it, with its backslash.
 extern const char kSnapinsDirectory[];
 // The module's canonical file name, and so its own entry's value name.

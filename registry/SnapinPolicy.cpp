@@ -34,61 +34,90 @@ struct ValueBuffers {
     }
 };
 
-// A character that would make the text a path or a pattern rather than a
-// file name; the trail bytes of double-byte characters are never taken for one.
-bool FindReserved(const char* text, int length, bool& path, bool& wildcard) {
-    path = wildcard = false;
+// Why a trimmed text cannot be a file name; false when it can. The trail
+// bytes of double-byte characters are never taken for a reserved character.
+bool FindReserved(const char* text, int length, IgnoredWhy& why) {
     for (int i = 0; i < length; ++i) {
-        const char c = text[i];
-        if (IsDBCSLeadByte(static_cast<BYTE>(c)) && i + 1 < length) {
+        const BYTE c = static_cast<BYTE>(text[i]);
+        if (IsDBCSLeadByte(c) && i + 1 < length) {
             ++i;
             continue;
         }
-        path = path || c == '\\' || c == '/' || c == ':';
-        wildcard = wildcard || c == '*' || c == '?';
+        if (c == '\\' || c == '/' || c == ':')
+            why = IgnoredWhy::Path;
+        else if (c == '*' || c == '?')
+            why = IgnoredWhy::Wildcard;
+        else if (c < ' ' || c == '"' || c == '<' || c == '>' || c == '|')
+            why = IgnoredWhy::NotFileName;
+        else
+            continue;
+        return true;
     }
-    return path || wildcard;
+    return false;
 }
 
-// Whether one value of a name list names a snap-in, or the reason it does not.
+// Whether one trimmed text of a name list names a snap-in, or the reason it does not.
 bool ClassifyListValue(DWORD type, const char* text, int length, IgnoredWhy& why) {
-    bool path = false, wildcard = false;
     if (type != REG_SZ && type != REG_EXPAND_SZ)
         why = IgnoredWhy::NotText;
     else if (length == 0)
         why = IgnoredWhy::Empty;
     else if (length > kLongestValueName)
         why = IgnoredWhy::TooLong;
-    else if (FindReserved(text, length, path, wildcard))
-        why = path ? IgnoredWhy::Path : IgnoredWhy::Wildcard;
     else
-        return true;
+        return !FindReserved(text, length, why);
     return false;
+}
+
+int AddIgnored(PolicyList& list, const char* valueName, DWORD nameLength, IgnoredWhy why,
+               const CString& dropped = CString()) {
+    IgnoredPolicyValue ignored{CString(valueName, static_cast<int>(nameLength)), why, dropped};
+    return !ignored.valueName.Failed() && !ignored.dropped.Failed() && list.ignored.Add(std::move(ignored))
+               ? 0
+               : kFailedAllocation;
 }
 
 // `text` ends at its terminator: a copy made first could fail unseen, since
 // UpperCaseName takes a failed copy for an empty name.
-int AddName(PolicyList& list, const char* text) {
+int AddName(PolicyList& list, const char* text, const char* valueName, DWORD nameLength) {
     CString upper = UpperCaseName(text);
-    return !upper.Failed() && list.names.Add(std::move(upper)) ? 0 : kFailedAllocation;
+    if (upper.Failed()) return kFailedAllocation;
+    if (upper == kCanonicalFileName) return AddIgnored(list, valueName, nameLength, IgnoredWhy::OwnModule);
+    return list.names.Add(std::move(upper)) ? 0 : kFailedAllocation;
 }
 
-int AddIgnored(PolicyList& list, const char* valueName, DWORD nameLength, IgnoredWhy why) {
-    IgnoredPolicyValue ignored{CString(valueName, static_cast<int>(nameLength)), why};
-    return !ignored.valueName.Failed() && list.ignored.Add(std::move(ignored)) ? 0 : kFailedAllocation;
+// A text value holding more after its first NUL than NULs is reported with
+// what follows, which no reader of a REG_SZ sees.
+int ReportTextAfterNul(PolicyList& list, const ValueBuffers& buffers, DWORD nameLength, int length, DWORD stored) {
+    DWORD end = stored;
+    while (end > static_cast<DWORD>(length) && buffers.data[end - 1] == '\0') --end;
+    if (end <= static_cast<DWORD>(length) + 1) return 0;
+    const CString dropped(buffers.data.get() + length + 1, static_cast<int>(end - length - 1));
+    return AddIgnored(list, buffers.name.get(), nameLength, IgnoredWhy::TextAfterNul, dropped);
 }
 
+// Names are read as Windows reads file names: leading and trailing spaces
+// and trailing dots do not count.
 int TakeListValue(PolicyList& list, bool blockList, ValueBuffers& buffers, DWORD nameLength, DWORD type,
                   DWORD size) {
-    const char* text = buffers.data.get();
-    buffers.data[std::min(size, buffers.dataBytes)] = '\0';
-    const int length = lstrlenA(text);
-    if (blockList && (type == REG_SZ || type == REG_EXPAND_SZ) && length == 1 && text[0] == '*') {
+    const DWORD stored = std::min(size, buffers.dataBytes);
+    buffers.data[stored] = '\0';
+    char* text = buffers.data.get();
+    int length = lstrlenA(text);
+    const bool isText = type == REG_SZ || type == REG_EXPAND_SZ;
+    if (isText) {
+        const int result = ReportTextAfterNul(list, buffers, nameLength, length, stored);
+        if (result) return result;
+    }
+    for (; *text == ' '; ++text) --length;
+    length = TrimmedNameLength(text, length);
+    text[length] = '\0';
+    if (blockList && isText && length == 1 && text[0] == '*') {
         list.everything = true;
         return 0;
     }
     IgnoredWhy why;
-    if (ClassifyListValue(type, text, length, why)) return AddName(list, text);
+    if (ClassifyListValue(type, text, length, why)) return AddName(list, text, buffers.name.get(), nameLength);
     return AddIgnored(list, buffers.name.get(), nameLength, why);
 }
 
@@ -207,6 +236,8 @@ void CSnapinPolicy::Clear() {
     }
     m_newSnapins = NewSnapinsRule::Ask;
     m_readable = true;
+    m_unreadSource = PolicySource::None;
+    m_unreadSetting = -1;
 }
 
 int CSnapinPolicy::Read() {
@@ -218,6 +249,7 @@ int CSnapinPolicy::Read() {
         // The user's policy is read only for a setting the machine's lacks.
         for (PolicyRoot& root : roots) {
             int result = root.Open();
+            const int failedSetting = result ? -1 : index;
             bool has = false;
             if (result == 0 && root.Key())
                 result = setting == kNewSnapinsSetting ? ReadNewSnapins(root.Key(), list, m_newSnapins, has)
@@ -225,6 +257,8 @@ int CSnapinPolicy::Read() {
             if (result) {
                 Clear();
                 m_readable = false;
+                m_unreadSource = root.Source();
+                m_unreadSetting = failedSetting;
                 return result;
             }
             if (has) {
@@ -249,4 +283,10 @@ PolicyStanding CSnapinPolicy::StandingOf(const CString& upperName) const {
     if (blocked.Names(upperName) || (blocked.everything && !m_settings[kAllowedSetting].Names(upperName)))
         return PolicyStanding::Blocked;
     return PolicyStanding::Free;
+}
+
+PolicyStanding CSnapinPolicy::StandingOfEntry(const CString& upperName, const CString& upperFile) const {
+    if (upperName == kCanonicalFileName) return PolicyStanding::Free;
+    const PolicyStanding file = upperFile.IsEmpty() ? PolicyStanding::Free : StandingOf(upperFile);
+    return StandingOf(upperName) == PolicyStanding::Blocked ? PolicyStanding::Blocked : file;
 }

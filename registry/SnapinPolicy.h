@@ -27,13 +27,16 @@ enum class PolicyStanding { Free, Blocked, Required };
 // The values of NewSnapins: what start-up does with a new snap-in.
 enum class NewSnapinsRule : DWORD { Ask = 0, Enable = 1, Disable = 2 };
 
-// Why a value of a setting was passed over.
+// Why a value of a setting was passed over, or part of it.
 enum class IgnoredWhy {
     NotText,       // a list value neither REG_SZ nor REG_EXPAND_SZ
-    Empty,         // an empty text
+    Empty,         // an empty text, once trimmed
     Path,          // a text naming a directory or a drive
     Wildcard,      // * or ? other than a lone * in Blocked
     TooLong,       // a name longer than a list's value name may be
+    NotFileName,   // holds " < > | or a control character
+    OwnModule,     // the module's own file, which the policy never manages
+    TextAfterNul,  // the name before the NUL is taken; `dropped` is what followed
     NotDword,      // NewSnapins of another type than REG_DWORD
     OutOfRange,    // NewSnapins other than 0, 1 or 2
 };
@@ -41,6 +44,7 @@ enum class IgnoredWhy {
 struct IgnoredPolicyValue {
     CString valueName;  // as stored
     IgnoredWhy why;
+    CString dropped;  // TextAfterNul: the bytes after the first NUL, inner NULs kept
 };
 
 // One name list, or NewSnapins, as the policy gives it.
@@ -62,10 +66,19 @@ public:
     int Read();
 
     bool Readable() const { return m_readable; }
+    // Where Read failed: the policy key of this source, and the setting whose
+    // subkey or value could not be read, or -1 for the key itself.
+    PolicySource UnreadSource() const { return m_unreadSource; }
+    int UnreadSetting() const { return m_unreadSetting; }
     // Whether any setting comes from a policy at all.
     bool IsSet() const;
     // The standing of an upper-cased file name. The module's own entry has none.
     PolicyStanding StandingOf(const CString& upperName) const;
+    // The standing of an entry, from its upper-cased value name and the
+    // upper-cased name of the file its data loads (LoadedFileName; empty when
+    // none): blocked when either is, otherwise required when the file is.
+    // The entry named after the module has none.
+    PolicyStanding StandingOfEntry(const CString& upperName, const CString& upperFile) const;
     NewSnapinsRule NewSnapins() const { return m_newSnapins; }
     const PolicyList& Setting(PolicySetting setting) const { return m_settings[setting]; }
 
@@ -75,4 +88,6 @@ private:
     PolicyList m_settings[kPolicySettingCount];
     NewSnapinsRule m_newSnapins = NewSnapinsRule::Ask;
     bool m_readable = true;
+    PolicySource m_unreadSource = PolicySource::None;
+    int m_unreadSetting = -1;
 };

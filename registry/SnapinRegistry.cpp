@@ -144,7 +144,7 @@ int CSnapinRegistry::CreateListKey(const char* list, HKEY& key) {
 
 int CSnapinRegistry::CloseListKey(HKEY key) { return CRegistryKey(key).Close(); }
 
-int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
+int CSnapinRegistry::EnumEntries(const char* list, CStringList& names, CStringList* files) {
     CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result) return result;
@@ -156,7 +156,16 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
     for (DWORD index = 0;; ++index) {
         char name[kNameChars];
         DWORD nameLength = kNameChars;
-        result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        ValueData value;
+        result = RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, files ? value.Buffer() : nullptr,
+                               files ? &value.size : nullptr);
+        // Data too large for the host to load names no file; the name is
+        // then read alone.
+        if (result == ERROR_MORE_DATA && files) {
+            nameLength = kNameChars;
+            value.type = REG_NONE;
+            result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
+        }
         if (result == ERROR_MORE_DATA) {
             overlong = result;
             continue;
@@ -165,6 +174,9 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names) {
         const CString stored(name, static_cast<int>(nameLength));
         CString upper = UpperCaseName(stored);
         if (stored.Failed() || upper.Failed() || !names.AddTail(std::move(upper))) return kFailedAllocation;
+        if (!files) continue;
+        CString file = value.IsText() ? LoadedFileName(value.Text()) : CString();
+        if (file.Failed() || !files->AddTail(std::move(file))) return kFailedAllocation;
     }
     return result == ERROR_NO_MORE_ITEMS ? overlong : result;
 }
@@ -237,18 +249,31 @@ int CSnapinRegistry::GetEntryDescription(const char* list, const char* valueName
     return GetFileDescription(fileName, description);
 }
 
-EntryMove CSnapinRegistry::MoveEntry(ListCategory from, const char* name) {
+EntryMove CSnapinRegistry::Move(ListCategory from, const char* valueName, bool asStored) {
     EntryMove move;
-    move.written = WriteEntry(ListKey(OtherList(from)), name, false);
-    if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), name);
+    const char* to = ListKey(OtherList(from));
+    move.written = HoldsEntry(to, valueName, move.staleCopy);
+    if (move.written == 0 && !move.staleCopy)
+        move.written = asStored ? CopyStoredEntry(ListKey(from), to, valueName) : WriteEntry(to, valueName, false);
+    if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), valueName);
     return move;
 }
 
+EntryMove CSnapinRegistry::MoveEntry(ListCategory from, const char* name) { return Move(from, name, false); }
+
 EntryMove CSnapinRegistry::MoveStoredEntry(ListCategory from, const char* valueName) {
-    EntryMove move;
-    move.written = CopyStoredEntry(ListKey(from), ListKey(OtherList(from)), valueName);
-    if (move.written == 0) move.deleted = DeleteEntry(ListKey(from), valueName);
-    return move;
+    return Move(from, valueName, true);
+}
+
+// Whether the list holds a value of that name; a missing list holds none.
+int CSnapinRegistry::HoldsEntry(const char* list, const char* valueName, bool& holds) {
+    if (!valueName) return ERROR_INVALID_PARAMETER;
+    holds = false;
+    CRegistryKey key;
+    int result = OpenListKey(list, key.Receive());
+    if (result == 0) result = RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr);
+    holds = result == 0;
+    return result == ERROR_FILE_NOT_FOUND ? 0 : result;
 }
 
 int CSnapinRegistry::CopyStoredEntry(const char* from, const char* to, const char* valueName) {

@@ -32,7 +32,10 @@ struct ListValue {
 
 // The outcome of moving an entry to the other list of its kind.
 struct EntryMove {
-    int written = 0;  // the write into the other list: 0 or a Win32 code
+    bool staleCopy = false;  // the other list held the name already: its copy
+                             // is kept as it stands, and only this one deleted
+    int written = 0;  // the write into the other list (or the look for its
+                      // copy): 0 or a Win32 code
     int deleted = 0;  // the delete from the source list that follows a write
                       // that worked: 0, or a Win32 code, the entry then
                       // standing in both lists
@@ -53,8 +56,10 @@ public:
     int CreateListKey(const char* list, HKEY& key);
     int CloseListKey(HKEY key);
 
-    // Appends the upper-cased value names; names appended before a failure stay.
-    int EnumEntries(const char* list, CStringList& names);
+    // Appends the upper-cased value names; names appended before a failure
+    // stay. With `files`, also appends for each name the file its data loads
+    // (LoadedFileName; empty for data of no text or over 260 bytes).
+    int EnumEntries(const char* list, CStringList& names, CStringList* files = nullptr);
     int ReadEntry(const char* list, const char* valueName, CString& data);
     // Data is EntryData(fileName), or fileName itself when dataIsFileName.
     // An entry that EnumEntries, ReadEntry or FindEntryByValue could not read
@@ -68,6 +73,8 @@ public:
     int GetEntryDescription(const char* list, const char* valueName, CString& description);
     // Writes the name into the other list of its kind afresh and deletes it
     // from `from` only when that write worked, so a failed write loses nothing.
+    // A copy the other list holds already is never overwritten: only the
+    // stale one in `from` is deleted.
     EntryMove MoveEntry(ListCategory from, const char* name);
     // The same move with the entry's type and data copied exactly as they
     // stand, for the moves the organisation's policy makes.
@@ -80,6 +87,8 @@ public:
     int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
+    EntryMove Move(ListCategory from, const char* valueName, bool asStored);
+    int HoldsEntry(const char* list, const char* valueName, bool& holds);
     int CopyStoredEntry(const char* from, const char* to, const char* valueName);
     int FullKeyText(const char* list, CString& fullKey) const;
 

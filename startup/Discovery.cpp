@@ -74,7 +74,7 @@ int CSnapinSetupApp::OnInit() {
     CSnapinPolicy policy;
     policy.Read();
     int unread = 0;
-    const KnownNames known = CollectKnownNames(registry, unread);
+    const KnownNames known = CollectKnownNames(registry, unread, policy.IsSet());
     EnforcePolicy(registry, known, policy);
 
     CString hostDirectory;

@@ -11,7 +11,7 @@ PolicyStanding StandingAgainst(const SnapinListFacts& list) {
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
     if (!policy.Readable() || !policy.IsSet()) return 0;
     int unread = 0;
-    const KnownNames known = CollectKnownNames(registry, unread);
+    const KnownNames known = CollectKnownNames(registry, unread, true);
     const int planned = PlanPolicyMoves(known, policy, moves);
     return planned ? planned : unread;
 }
@@ -19,9 +19,9 @@ int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArr
 int PlanPolicyMoves(const KnownNames& known, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
     if (!policy.Readable() || !policy.IsSet()) return 0;
     for (const KnownNames::Known& entry : known) {
-        const PolicyStanding standing = policy.StandingOf(entry.name);
+        const PolicyStanding standing = policy.StandingOfEntry(entry.name, entry.file);
         if (standing != StandingAgainst(kSnapinLists[entry.list])) continue;
-        PolicyMove move{entry.list, CString(entry.name), standing};
+        PolicyMove move{entry.list, CString(entry.name), standing, known.Holds(entry.name, OtherList(entry.list))};
         if (move.name.Failed() || !moves.Add(std::move(move))) return kFailedAllocation;
     }
     return 0;

@@ -18,19 +18,22 @@ struct PolicyMove {
     ListCategory from = kEnabledObjectCategory;  // the list it stands in; it goes to OtherList(from)
     CString name;                                // its value name, upper-cased
     PolicyStanding standing = PolicyStanding::Free;
+    bool staleCopy = false;  // OtherList(from) holds the name already: this copy is only deleted
 };
 
-// Appends the moves the policy asks of the lists as they stand. 0, or the
+// Appends the moves the policy asks of the lists as they stand, judging each
+// entry by its value name and the file its data loads. 0, or the
 // code of a list that exists but could not be read to its end (its moves
 // are then missing), or -1 for want of memory. An unreadable policy asks
 // for no move.
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves);
-// The same from names already read: 0, or -1 for want of memory.
+// The same from names already read with their files: 0, or -1 for want of memory.
 int PlanPolicyMoves(const KnownNames& known, const CSnapinPolicy& policy, CArray<PolicyMove>& moves);
 
 // Writes each entry into its new list as it stands and deletes it from the
 // old one only after, so a start cut short leaves it in both lists, never in
-// neither. 0, or the first failing move's code; the others are still made.
+// neither. A copy the new list holds already is kept, never overwritten.
+// 0, or the first failing move's code; the others are still made.
 int MakePolicyMoves(CSnapinRegistry& registry, const CArray<PolicyMove>& moves);
 
 // What start-up does with a snap-in it has not seen before.

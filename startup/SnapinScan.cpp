@@ -36,31 +36,46 @@ bool KnownNames::Before(const Known& a, const Known& b) {
     return order != 0 ? order < 0 : a.list < b.list;
 }
 
-bool KnownNames::Add(CString name, ListCategory list) { return m_names.Add(Known{std::move(name), list}); }
+bool KnownNames::Add(CString name, ListCategory list, CString file) {
+    return m_names.Add(Known{std::move(name), list, std::move(file)});
+}
 
 void KnownNames::Sort() { std::sort(m_names.begin(), m_names.end(), Before); }
 
-const ListCategory* KnownNames::Find(const CString& name) const {
+const KnownNames::Known* KnownNames::First(const CString& name) const {
     const Known* found = std::lower_bound(m_names.begin(), m_names.end(), name,
                                           [](const Known& known, const CString& key) { return CompareNames(known.name, key) < 0; });
-    return found != m_names.end() && CompareNames(found->name, name) == 0 ? &found->list : nullptr;
+    return found != m_names.end() && CompareNames(found->name, name) == 0 ? found : nullptr;
 }
 
-int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names) {
-    const int result = registry.EnumEntries(list.key, names);
+const ListCategory* KnownNames::Find(const CString& name) const {
+    const Known* found = First(name);
+    return found ? &found->list : nullptr;
+}
+
+bool KnownNames::Holds(const CString& name, ListCategory list) const {
+    for (const Known* found = First(name); found && found != end() && found->name == name; ++found)
+        if (found->list == list) return true;
+    return false;
+}
+
+int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names, CStringList* files) {
+    const int result = registry.EnumEntries(list.key, names, files);
     return result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA ? 0 : result;
 }
 
-KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread) {
+KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread, bool withFiles) {
     KnownNames known;
     unread = 0;
     for (const SnapinListFacts& list : kSnapinLists) {
-        CStringList names;
-        const int result = ReadKnownNames(registry, list, names);
+        CStringList names, files;
+        const int result = ReadKnownNames(registry, list, names, withFiles ? &files : nullptr);
         if (result != 0) unread = result;
+        const CString* file = files.begin();
         for (const CString& name : names) {
-            CString copy(name);
-            if (copy.Failed() || !known.Add(std::move(copy), list.category)) unread = kFailedAllocation;
+            CString copy(name), fileCopy(file != files.end() ? *file++ : CString());
+            if (copy.Failed() || fileCopy.Failed() || !known.Add(std::move(copy), list.category, std::move(fileCopy)))
+                unread = kFailedAllocation;
         }
     }
     known.Sort();

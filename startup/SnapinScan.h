@@ -14,35 +14,42 @@ public:
     struct Known {
         CString name;
         ListCategory list;
+        CString file;  // the file its data loads (LoadedFileName), when read
     };
 
     // False when there is no memory for the name.
-    bool Add(CString name, ListCategory list);
+    bool Add(CString name, ListCategory list, CString file = CString());
     // Makes the names searchable; Find needs it after the last Add.
     void Sort();
     // The first list holding the name, or null when none holds it.
     const ListCategory* Find(const CString& name) const;
+    bool Holds(const CString& name, ListCategory list) const;
     // Every name with each list holding it, after Sort by name.
     const Known* begin() const { return m_names.begin(); }
     const Known* end() const { return m_names.end(); }
 
 private:
     static bool Before(const Known& a, const Known& b);
+    // The first of the name's entries, or null.
+    const Known* First(const CString& name) const;
 
     CArray<Known> m_names;  // by name, then by list
 };
 
-// Appends the upper-cased value names of one list. A missing list holds
-// nothing, and an over-long name is passed over and the rest of its list
-// read: 0 then. Otherwise the code of a list that exists but could not be
-// read to its end, whose names are then missing.
-int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names);
+// Appends the upper-cased value names of one list, and with `files` the
+// file each loads. A missing list holds nothing, and an over-long name is
+// passed over and the rest of its list read: 0 then. Otherwise the code of
+// a list that exists but could not be read to its end, whose names are then
+// missing.
+int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names,
+                   CStringList* files = nullptr);
 
-// The value names of all four lists, in the order start-up reads them.
+// The value names of all four lists, in the order start-up reads them, and
+// with `withFiles` the file each entry loads, which the policy judges too.
 // `unread` receives the code of a list that exists but could not be read to
 // its end, whose names are then missing, or -1 when names could not be kept
 // for want of memory; 0 when every list was read.
-KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread);
+KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread, bool withFiles = false);
 
 enum class ScanAction { Offer, Known, Skip };
 

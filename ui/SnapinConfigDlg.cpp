@@ -17,11 +17,11 @@ struct RowLook {
     const char* suffix;
 };
 
-RowLook LookOf(const CSnapinPolicy& policy, ListCategory category, const CString& name) {
+RowLook LookOf(const CSnapinPolicy& policy, ListCategory category, const CString& name, const CString& file) {
     // A policy that cannot be read manages nothing, yet the user may not
     // act against what it might say: every row is greyed as its list stands.
     if (!policy.Readable()) return {StartCheck(category), false, ""};
-    switch (policy.StandingOf(name)) {
+    switch (policy.StandingOfEntry(name, file)) {
     case PolicyStanding::Blocked:
         return {0, false, " (blocked by your administrator)"};
     case PolicyStanding::Required:
@@ -57,17 +57,20 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
 // refuses one.
 bool CSnapinConfigDlg::AddListRows(ListCategory category) {
     CSnapinRegistry registry;
-    CStringList names;
-    if (registry.EnumEntries(ListKey(category), names) == kFailedAllocation) return false;
+    CStringList names, files;
+    if (registry.EnumEntries(ListKey(category), names, m_policy.IsSet() ? &files : nullptr) == kFailedAllocation)
+        return false;
+    const CString* file = files.begin();
     for (const CString& name : names)
-        if (!AddEntryRow(registry, category, name)) return false;
+        if (!AddEntryRow(registry, category, name, file != files.end() ? *file++ : CString())) return false;
     return true;
 }
 
-bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name) {
+bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name,
+                                   const CString& file) {
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
-    const RowLook look = LookOf(m_policy, category, name);
+    const RowLook look = LookOf(m_policy, category, name, file);
     const CString text = RowText(registry, ListKey(category), name) + look.suffix;
     if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);

@@ -2,8 +2,9 @@
 // The dialog that lists every entry of the four snap-in lists, enabled ones
 // checked, and on OK moves each entry whose check differs from its list to
 // the other list of its kind. Entries the organisation's policy blocks or
-// requires are shown cleared or checked, greyed, whatever their list; OK so
-// carries out a policy move that start-up left undone. The dialog owns the
+// requires, by their name or the file they load, are shown cleared or
+// checked, greyed, whatever their list; OK so carries out a policy move that
+// start-up left undone. The dialog owns the
 // records behind its rows.
 #include "framework/Array.h"
 #include "framework/CheckListBox.h"
@@ -29,7 +30,8 @@ protected:
 
 private:
     bool AddListRows(ListCategory category);
-    bool AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name);
+    // `file`: the file the entry loads, when the policy judges it.
+    bool AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name, const CString& file);
     SnapinItem* NewRecord(ListCategory category, const CString& name);
     SnapinItem* RecordOf(int row);
 

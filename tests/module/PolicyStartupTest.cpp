@@ -7,6 +7,27 @@
 #include <gtest/gtest.h>
 
 namespace {
+// An entry is judged by the file it loads; a move keeps the copy it finds.
+TEST(PolicyStartup, StartJudgesTheLoadedFileAndNeverOverwritesACopy) {
+    ScratchHklm machine;
+    ScratchHkcu user;
+    PutMachinePolicy("Blocked", "1", "*");
+    PutMachinePolicy("Allowed", "1", "EVENTLOG.DLL");
+    PutMachinePolicy("Allowed", "2", "REQ.DLL");
+    PutMachinePolicy("Required", "1", "REQ.DLL");
+    PutEntry(kObjectOn, "EVENTLOG.DLL", "SNAPINS\\DSKQUOTA.DLL");
+    PutEntry(kObjectOn, "REQ.DLL", "SNAPINS\\REQ.DLL");
+    PutEntry(kObjectOff, "REQ.DLL", "snapins\\req.dll");
+    const HMODULE module = LoadLibraryA((ExecutableDirectory() + "PLUGWARD.DLL").c_str());
+    const auto start = reinterpret_cast<int(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "InitSnapin")));
+    const auto stop = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "ShutDown")));
+    ASSERT_TRUE(start && stop);
+    start(), stop();
+    FreeLibrary(module);
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
+    EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"EVENTLOG.DLL", "SNAPINS\\DSKQUOTA.DLL"}}));
+}
+
 TEST(PolicyStartup, StartCutShortBeforeAMovesDeleteLosesNothingAndTheNextStartFinishes) {
     ScratchHklm machine;  // before the user's, so that both lie below the real HKCU
     ScratchHkcu user;

@@ -60,16 +60,24 @@ TEST_F(SnapinPolicyTest, ValuesThatNameNoFileAreIgnoredWithTheirReason) {
     PutPolicyDword(HKEY_LOCAL_MACHINE, "Required", "6", 1);
     PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "7", "\xC4rger.dll");
     PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "8", std::string(255, 'B'));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "91", "A|B.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "92", "plugward.dll. ");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "93", std::string("TAKEN.DLL\0DROPPED.DLL", 22));
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "94", "  trimmed.dll. ");
     PutPolicyText(HKEY_LOCAL_MACHINE, "", "NewSnapins", "1");
     PutPolicyDword(HKEY_CURRENT_USER, "", "NewSnapins", 1);
     ASSERT_EQ(policy_.Read(), 0);
 
     const PolicyList& required = policy_.Setting(kRequiredSetting);
-    const IgnoredWhy expected[] = {IgnoredWhy::Path,     IgnoredWhy::Wildcard, IgnoredWhy::Empty,
-                                   IgnoredWhy::TooLong,  IgnoredWhy::Wildcard, IgnoredWhy::NotText};
-    ASSERT_EQ(required.ignored.GetSize(), 6);
-    for (int i = 0; i < 6; ++i) EXPECT_EQ(required.ignored[i].why, expected[i]) << required.ignored[i].valueName;
-    EXPECT_EQ(required.names.GetSize(), 2);
+    const IgnoredWhy expected[] = {IgnoredWhy::Path,        IgnoredWhy::Wildcard,  IgnoredWhy::Empty,
+                                   IgnoredWhy::TooLong,     IgnoredWhy::Wildcard,  IgnoredWhy::NotText,
+                                   IgnoredWhy::NotFileName, IgnoredWhy::OwnModule, IgnoredWhy::TextAfterNul};
+    ASSERT_EQ(required.ignored.GetSize(), 9);
+    for (int i = 0; i < 9; ++i) EXPECT_EQ(required.ignored[i].why, expected[i]) << required.ignored[i].valueName;
+    EXPECT_EQ(required.ignored[8].dropped, "DROPPED.DLL");
+    EXPECT_EQ(required.names.GetSize(), 4);
+    EXPECT_EQ(Standing("TAKEN.DLL"), PolicyStanding::Required);
+    EXPECT_EQ(Standing("TRIMMED.DLL"), PolicyStanding::Required);
     EXPECT_EQ(Standing("\xC4RGER.DLL"), PolicyStanding::Required);
     EXPECT_EQ(Standing(std::string(255, 'b').c_str()), PolicyStanding::Required);
     EXPECT_EQ(policy_.NewSnapins(), NewSnapinsRule::Ask) << "a NewSnapins text counts as 0 and masks the user's";
@@ -79,6 +87,33 @@ TEST_F(SnapinPolicyTest, ValuesThatNameNoFileAreIgnoredWithTheirReason) {
     PutPolicyDword(HKEY_LOCAL_MACHINE, "", "NewSnapins", 3);
     ASSERT_EQ(policy_.Read(), 0);
     EXPECT_EQ(policy_.Setting(kNewSnapinsSetting).ignored[0].why, IgnoredWhy::OutOfRange);
+}
+
+// An entry is judged by its name and the file its data loads, as the host
+// resolves that data; a name Allowed stands free of Blocked's *.
+TEST_F(SnapinPolicyTest, AnEntryIsBlockedByEitherNameAndRequiredByItsFile) {
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Allowed", "1", "EVENTLOG.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
+    ASSERT_EQ(policy_.Read(), 0);
+    const struct {
+        const char* name;
+        const char* data;
+        PolicyStanding standing;
+    } cases[] = {{"EVENTLOG.DLL", "SNAPINS\\EVENTLOG.DLL", PolicyStanding::Free},
+                 {"EVENTLOG.DLL", "SNAPINS\\DSKQUOTA.DLL", PolicyStanding::Blocked},
+                 {"EVENTLOG.DLL", "C:snapins/dskquota", PolicyStanding::Blocked},
+                 {"EVENTLOG.DLL", "SNAPINS\\EVENTLOG.DLL\\..\\X.DLL . ", PolicyStanding::Blocked},
+                 {"EVENTLOG.DLL", "SNAPINS\\X.DLL\\..\\EVENTLOG.DLL\\.", PolicyStanding::Free},
+                 {"REQ.DLL", "SNAPINS\\REQ.DLL", PolicyStanding::Required},
+                 {"REQ.DLL", "", PolicyStanding::Free},
+                 {"OTHER.DLL", "SNAPINS\\REQ.DLL", PolicyStanding::Blocked},
+                 {"PLUGWARD.DLL", "SNAPINS\\DSKQUOTA.DLL", PolicyStanding::Free}};
+    for (const auto& entry : cases)
+        EXPECT_EQ(policy_.StandingOfEntry(entry.name, LoadedFileName(entry.data)), entry.standing)
+            << entry.name << " = " << entry.data;
+    EXPECT_EQ(LoadedFileName("SNAPINS\\.."), "");
+    EXPECT_EQ(LoadedFileName(std::string(260, 'A').c_str()), "") << "longer than the host reads";
 }
 
 // A list stored as a value cannot be read as a list: the whole policy is

@@ -166,6 +166,34 @@ TEST(EnumEntries, FourListsGatherInListOrderWithDuplicates) {
     EXPECT_EQ(Names(names), (Strings{"A.DLL", "B.DLL", "A.DLL", "V.DLL", "W.DLL"}));
 }
 
+// Data the host cannot load, too large or not text, names no file; its name is still read.
+TEST(EnumEntries, FilesComeInStepWithTheNames) {
+    ScratchHkcu hkcu;
+    PutEntry(kObjectOn, "A.DLL", "snapins\\b.dll");
+    PutDword(kObjectOn, "C.DLL");
+    PutEntry(kObjectOn, "D.DLL", std::string(260, 'D'));
+    CSnapinRegistry registry;
+    CStringList names, files;
+    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names, &files), 0);
+    EXPECT_EQ(Names(names), (Strings{"A.DLL", "C.DLL", "D.DLL"}));
+    EXPECT_EQ(Names(files), (Strings{"B.DLL", "", ""}));
+}
+
+// A move never overwrites the copy the other list holds: it deletes the stale one only.
+TEST(MoveEntry, ACopyInTheOtherListIsKeptAsItStands) {
+    ScratchHkcu hkcu;
+    CSnapinRegistry registry;
+    for (const bool stored : {false, true}) {
+        PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
+        PutDword(kObjectOff, "A.DLL");
+        const EntryMove move = stored ? registry.MoveStoredEntry(kDisabledObjectCategory, "A.DLL")
+                                      : registry.MoveEntry(kDisabledObjectCategory, "A.DLL");
+        EXPECT_TRUE(move.staleCopy && move.written == 0 && move.deleted == 0) << stored;
+        EXPECT_EQ(ReadList(kObjectOn), (Entries{{"A.DLL", "SNAPINS\\A.DLL"}}));
+        EXPECT_TRUE(ReadList(kObjectOff).empty());
+    }
+}
+
 TEST(EnumEntries, NameOver255CharactersIsPassedOverAndReportedWith234) {
     ScratchHkcu hkcu;
     // Named so that insertion and alphabetical order agree.

@@ -36,7 +36,7 @@ TEST_F(SnapinCtl, ListGivesEveryEntryItsStateInDialogOrder) {
     EXPECT_EQ(order, " enabled-object enabled-view disabled-object disabled-view");
     const auto state = [&](const char* name) { return byName[name]["state"].dump() + byName[name]["kind"].dump(); };
     EXPECT_EQ(state("obj.dll"), "\"ok\"1");
-    EXPECT_EQ(state("ABS.DLL"), "\"ok\"1");
+    EXPECT_EQ(state("ABS.DLL"), "\"name-mismatch\"1");
     EXPECT_EQ(state("Gone.dll"), "\"missing\"null");
     EXPECT_EQ(state("VIEW.DLL"), "\"wrong-kind\"2");
     EXPECT_EQ(state("NOIMP.DLL"), "\"ok\"0");

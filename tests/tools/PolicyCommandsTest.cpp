@@ -43,7 +43,7 @@ TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
         Json::parse(R"({"setting":"Required","source":"user","names":["EVT.DLL","GHOST.DLL"],"rule":null,"ignored":[]})"),
         Json::parse(R"({"setting":"NewSnapins","source":"machine","names":null,"rule":"disable","ignored":[]})"),
         Json::parse(R"({"unlistedRequired":["GHOST.DLL"],"reason":null})")}));
-    EXPECT_EQ(Lines(Managed("policy").out)[0], "Blocked (machine): *");
+    EXPECT_EQ(Lines(Managed("policy").out)[0], "Blocked (machine): \"*\"");
     const ProcessResult noHost = RunSnapinctl(work, "policy --host \"" + (dir / "NOWHERE") + "\" --hkcu \"" +
                                                         hkcu.path() + "\" --hklm \"" + machine.path() + "\"");
     EXPECT_EQ(noHost.exitCode, 0u);
@@ -58,7 +58,8 @@ TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
     for (const char* command : {"policy", "list", "enforce", "disable EVT.DLL", "sync --new enable", "prune"}) {
         const ProcessResult refused = Managed(command);
         EXPECT_EQ(refused.exitCode, 1u) << command;
-        EXPECT_TRUE(refused.err.find(kPolicyKey) != std::string::npos && refused.err.find("error 1010") != std::string::npos)
+        EXPECT_TRUE(refused.err.find("HKEY_LOCAL_MACHINE\\" + std::string(kPolicyKey) + "\\Allowed") != std::string::npos &&
+                    refused.err.find("error 1010") != std::string::npos)
             << command << refused.err;  // ERROR_BADKEY
     }
     EXPECT_EQ(Snapshot(), before);
@@ -145,4 +146,45 @@ TEST_F(SnapinCtlPolicy, ScanShowsWhereStartupWritesAndSyncSkipsBlockedAndEnables
     EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"NEW.DLL", "SNAPINS\\NEW.DLL"},
                                                                        {"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
     EXPECT_TRUE(ReadList(kObjectOff).empty());
+}
+
+// Each command judges an entry by its name and the file its data loads, and a
+// move keeps the copy the other list holds.
+TEST_F(SnapinCtlPolicy, CommandsJudgeTheLoadedFileAndKeepTheCopyAMoveFinds) {
+    for (const char* name : {"EVT.DLL", "QUOTA.DLL", "REQ.DLL", "FREE.DLL"}) Install(fixtures::kObjectDll, name);
+    PutEntry(kObjectOn, "EVT.DLL", "SNAPINS\\QUOTA.DLL");
+    PutEntry(kObjectOn, "PLUGWARD.DLL", "SNAPINS\\REQ.DLL");
+    PutEntry(kObjectOn, "REQ.DLL", "SNAPINS\\REQ.DLL");
+    PutEntry(kObjectOff, "REQ.DLL", "SNAPINS\\REQ.DLL");
+    PutEntry(kObjectOff, "FREE.DLL", "SNAPINS\\FREE.DLL");
+    PutEntry(kViewOn, "GONE.DLL", "SNAPINS\\GONE.DLL");
+    std::map<std::string, Json> entries = ByName(Run("list --check --json"));
+    EXPECT_EQ(entries["EVT.DLL"]["state"], "name-mismatch");
+    EXPECT_EQ(entries["EVT.DLL"]["reason"], "loads QUOTA.DLL, not EVT.DLL");
+    EXPECT_EQ(entries["PLUGWARD.DLL"]["state"], "ok");
+
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Blocked", "1", "*");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Allowed", "1", "EVT.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Allowed", "2", "FREE.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "1", "REQ.DLL");
+    PutPolicyText(HKEY_LOCAL_MACHINE, "Required", "2", "GONE.DLL");
+    EXPECT_EQ(Lines(Managed("prune --dry-run").out).size(), 1u) << "kept GONE.DLL, and nothing more said";
+    const ProcessResult list = Managed("list --check --json");
+    EXPECT_EQ(list.exitCode, 3u);
+    EXPECT_EQ(ByName(list)["EVT.DLL"]["state"], "against-policy");
+    ASSERT_TRUE(WriteBytes(work / "doc.json", R"({"family":"nt","lists":{"enabled-object":[
+        {"name":"REQ.DLL","type":3,"base64":"AQI="}],"disabled-object":[],"enabled-view":[],"disabled-view":[]}})"));
+    EXPECT_NE(Managed("apply \"" + (work / "doc.json") + "\"").err.find(
+                  "\"REQ.DLL\" is required by policy: the document makes it REG_BINARY, which loads no file"),
+              std::string::npos);
+    const std::string moves = "EVT.DLL: moved from enabled-object to disabled-object (blocked by policy)\n"
+                              "REQ.DLL: removed a stale copy from disabled-object; kept the one in enabled-object "
+                              "(required by policy)\n";
+    EXPECT_EQ(Managed("enforce --dry-run").out, moves);
+    EXPECT_EQ(Managed("enforce").out, moves);
+    EXPECT_EQ(Managed("enable evt.dll").err, "snapinctl: \"EVT.DLL\" is blocked by policy\n");
+    EXPECT_EQ(Managed("enable free.dll").out, "FREE.DLL: moved from disabled-object to enabled-object\n");
+    EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{
+        {"FREE.DLL", "SNAPINS\\FREE.DLL"}, {"PLUGWARD.DLL", "SNAPINS\\REQ.DLL"}, {"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
+    EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"EVT.DLL", "SNAPINS\\QUOTA.DLL"}}));
 }

@@ -208,6 +208,7 @@ TEST_F(ManagedConfigDialog, ManagedRowsAreGreyedWithTheirReasonAndOkCarriesOutTh
     SeedEntry(kViewOn, "C.DLL");
     SeedEntry(kObjectOff, "D.DLL");
     SeedEntry(kViewOff, "VIEW.DLL");
+    PutEntry(kViewOn, "E.DLL", "SNAPINS\\D.DLL");  // blocked by the file it loads
     PutMachinePolicy("Blocked", "1", "a.dll");
     PutMachinePolicy("Blocked", "2", "D.DLL");
     PutMachinePolicy("Required", "1", "VIEW.DLL");
@@ -215,11 +216,12 @@ TEST_F(ManagedConfigDialog, ManagedRowsAreGreyedWithTheirReasonAndOkCarriesOutTh
     const std::vector<Row> expected{{"A.DLL (blocked by your administrator)", 0, 0},
                                     {"C.DLL", 1, 1},
                                     {"D.DLL (blocked by your administrator)", 0, 0},
+                                    {"E.DLL (blocked by your administrator)", 0, 0},
                                     {std::string(fixtures::kViewDescription) + " (required by your administrator)", 1, 0}};
     {
         DialogDriver driver(kCaption);
         driver.ReadList(kList);
-        for (int row : {0, 2, 3}) driver.PressSpace(kList, row).ClickCheckBox(kList, row).DoubleClickCheckBox(kList, row);
+        for (int row : {0, 2, 3, 4}) driver.PressSpace(kList, row).ClickCheckBox(kList, row).DoubleClickCheckBox(kList, row);
         driver.ReadList(kList).ClickButton(IDCANCEL);
         EXPECT_EQ(RunDialog(driver), IDCANCEL);
         ASSERT_EQ(driver.Seen().size(), 2u);
@@ -228,13 +230,13 @@ TEST_F(ManagedConfigDialog, ManagedRowsAreGreyedWithTheirReasonAndOkCarriesOutTh
     }
     EXPECT_TRUE(ReadAll() == before) << "Cancel";
     DialogDriver driver(kCaption);
-    driver.PressSpace(kList, 0).ClickCheckBox(kList, 3).ClickButton(IDOK);
+    driver.PressSpace(kList, 0).ClickCheckBox(kList, 4).ClickButton(IDOK);
     EXPECT_EQ(RunDialog(driver), 0);
     const AllLists after = ReadAll();
     EXPECT_TRUE(after.enabledObjects.empty());
     EXPECT_EQ(after.disabledObjects, (Entries{{"A.DLL", "SNAPINS\\A.DLL"}, {"D.DLL", "SNAPINS\\D.DLL"}}));
     EXPECT_EQ(after.enabledViews, (Entries{{"C.DLL", "SNAPINS\\C.DLL"}, {"VIEW.DLL", "SNAPINS\\VIEW.DLL"}}));
-    EXPECT_TRUE(after.disabledViews.empty());
+    EXPECT_EQ(after.disabledViews, (Entries{{"E.DLL", "SNAPINS\\E.DLL"}}));
 }
 
 // A list stored as a value cannot be read as a list: every row is greyed as

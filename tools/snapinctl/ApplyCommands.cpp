@@ -5,12 +5,14 @@
 #include "tools/snapinctl/DocumentRegedit.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/ListCommands.h"
 #include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <new>
 #include <set>
 
 namespace snapinctl {
@@ -79,19 +81,42 @@ bool ReadStoredLists(CommandContext& context, ListFamily family, ListDocument& d
     return result == 0;
 }
 
-PolicyStanding StandingOfValue(const CSnapinPolicy& policy, const std::string& name) {
-    return policy.StandingOf(UpperCaseName(name.c_str()));
+// The upper-cased file a value's text names; empty for other types.
+CString FileOfValue(const DocumentValue& value, bool expandable = false) {
+    const bool text = value.type == REG_SZ || value.type == REG_MULTI_SZ || (expandable && value.type == REG_EXPAND_SZ);
+    CString file = text ? LoadedFileName(value.bytes.c_str()) : CString();
+    if (file.Failed()) throw std::bad_alloc();
+    return file;
+}
+
+PolicyStanding StandingOfValue(const CSnapinPolicy& policy, const DocumentValue& value) {
+    return policy.StandingOfEntry(UpperCaseName(value.name.c_str()), FileOfValue(value));
+}
+
+// Why a value named after a required file would not load it; empty when it would.
+std::string UnloadableRequired(const CSnapinPolicy& policy, const DocumentValue& value) {
+    const CString name = UpperCaseName(value.name.c_str());
+    if (policy.StandingOf(name) != PolicyStanding::Required) return std::string();
+    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ)
+        return "the document makes it " + RegistryTypeName(value.type) + ", which loads no file";
+    const CString file = FileOfValue(value, true);
+    return file == name ? std::string() : "the document's data loads " + AnsiToUtf8(file.str()) + " instead";
 }
 
 // Reports each entry the document would put against the policy, or each
-// required entry it would drop; true when there is any.
+// required entry it would drop or leave unable to load; true when there is any.
 bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const ListDocument& wanted) {
     std::set<std::string> kept;
     bool breaks = false;
     for (const ListCategory category : AllLists()) {
         for (const DocumentValue& value : wanted.lists[category]) {
-            const PolicyStanding standing = StandingOfValue(context.policy, value.name);
+            const PolicyStanding standing = StandingOfValue(context.policy, value);
             kept.insert(FoldedValueName(value.name));
+            const std::string unloadable = UnloadableRequired(context.policy, value);
+            if (!unloadable.empty()) {
+                context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is required by policy: " + unloadable);
+                breaks = true;
+            }
             if (standing != StandingAgainst(kSnapinLists[category])) continue;
             context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + *StandingName(standing) +
                                " by policy: the document puts it in the " + ListLabel(category) + " list");
@@ -100,7 +125,7 @@ bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const Lis
     }
     for (const ListCategory category : AllLists())
         for (const DocumentValue& value : stored.lists[category])
-            if (StandingOfValue(context.policy, value.name) == PolicyStanding::Required &&
+            if (StandingOfValue(context.policy, value) == PolicyStanding::Required &&
                 kept.insert(FoldedValueName(value.name)).second) {
                 context.err.Report("\"" + AnsiToUtf8(value.name) +
                                    "\" is required by policy: the document drops it from the " +

@@ -7,8 +7,8 @@
 namespace snapinctl {
 
 namespace {
-const char* const kStateNames[] = {"ok",         "missing",   "directory",     "not-snapin",
-                                   "wrong-kind", "bad-entry", "against-policy"};
+const char* const kStateNames[] = {"ok",        "missing",       "directory",     "not-snapin",
+                                   "wrong-kind", "bad-entry",    "name-mismatch", "against-policy"};
 }
 
 const char* StateName(FileState state) { return kStateNames[static_cast<int>(state)]; }

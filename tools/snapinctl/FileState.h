@@ -8,12 +8,13 @@
 
 namespace snapinctl {
 
+// NameMismatch: an entry whose data loads another file than its value name.
 // AgainstPolicy: an entry whose list the organisation's policy forbids; enforce,
 // not prune, deals with it.
-enum class FileState { Ok, Missing, Directory, NotSnapin, WrongKind, BadEntry, AgainstPolicy };
+enum class FileState { Ok, Missing, Directory, NotSnapin, WrongKind, BadEntry, NameMismatch, AgainstPolicy };
 
-// "ok", "missing", "directory", "not-snapin", "wrong-kind", "bad-entry" or
-// "against-policy".
+// "ok", "missing", "directory", "not-snapin", "wrong-kind", "bad-entry",
+// "name-mismatch" or "against-policy".
 const char* StateName(FileState state);
 // Every state's name but ok's and against-policy's: what prune may be asked
 // to remove.

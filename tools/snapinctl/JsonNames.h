@@ -30,6 +30,7 @@ constexpr char kReason[] = "reason";
 constexpr char kRule[] = "rule";
 constexpr char kSetting[] = "setting";
 constexpr char kSource[] = "source";
+constexpr char kStaleCopy[] = "staleCopy";
 constexpr char kState[] = "state";
 constexpr char kText[] = "text";
 constexpr char kType[] = "type";

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
+#include <new>
 #include <optional>
 #include <set>
 
@@ -20,18 +22,12 @@ namespace snapinctl {
 namespace {
 bool IsObjectList(ListCategory category) { return kSnapinLists[category].kind == kSnapinObject; }
 
-std::string TypeName(DWORD type) {
-    static const char* const kNames[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY",
-                                         "REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ"};
-    return type < 8 ? kNames[type] : "type " + std::to_string(type);
-}
-
 // Why an entry cannot be read as the lists' value format; empty when it can.
 std::string EntryFault(const ListValue& value) {
     if (value.name.GetLength() > kLongestValueName)
         return "value name of " + std::to_string(value.name.GetLength()) + " characters, longer than " +
                std::to_string(kLongestValueName);
-    if (value.type != REG_SZ) return TypeName(value.type) + ", not REG_SZ";
+    if (value.type != REG_SZ) return RegistryTypeName(value.type) + ", not REG_SZ";
     if (value.size > kLargestValueData)
         return "data of " + std::to_string(value.size) + " bytes, longer than " + std::to_string(kLargestValueData);
     if (value.text.IsEmpty()) return "no text";
@@ -110,6 +106,13 @@ void JudgeFile(const CString& path, ListCategory category, EntryRecord& record) 
                                             : " in a view list; it belongs in the object lists";
 }
 
+// The upper-cased file the host loads for a value: none for data without text.
+CString LoadedFile(const ListValue& value) {
+    CString file = LoadedFileName(value.text);
+    if (file.Failed()) throw std::bad_alloc();
+    return file;
+}
+
 EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, const ListValue& value) {
     EntryRecord record;
     record.list = ListLabel(category);
@@ -121,11 +124,19 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
         record.path = AnsiToUtf8(path.str());
         JudgeFile(path, category, record);
     }
-    record.standing = context.policy.StandingOf(UpperCaseName(value.name));
-    if (record.state == FileState::Ok && record.standing == StandingAgainst(kSnapinLists[category])) {
+    const CString upperName = UpperCaseName(value.name);
+    const CString file = LoadedFile(value);
+    record.standing = context.policy.StandingOfEntry(upperName, file);
+    if (record.state == FileState::Ok && !file.IsEmpty() && file != upperName && !(upperName == kCanonicalFileName)) {
+        record.state = FileState::NameMismatch;
+        record.reason = "loads " + AnsiToUtf8(file.str()) + ", not " + AnsiToUtf8(upperName.str());
+    }
+    const bool sound = record.state == FileState::Ok || record.state == FileState::NameMismatch;
+    if (sound && record.standing == StandingAgainst(kSnapinLists[category])) {
         record.state = FileState::AgainstPolicy;
         record.reason = kSnapinLists[category].enabled ? "blocked by policy, yet in an enabled list"
                                                        : "required by policy, yet in a disabled list";
+        if (file != upperName) record.reason += "; it loads " + AnsiToUtf8(file.str());
     }
     // The dialog shows the description, or the upper-cased name; a name too
     // long for it gets no row at all.
@@ -137,21 +148,23 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
 
 void Write(CommandContext& context, const MoveRecord& record) { context.out.Write(record.Json(), record.Text()); }
 
-using NamesByList = std::array<std::set<std::string>, kListCount>;
+// Each list's upper-cased value names, with the file each entry loads.
+using EntriesByList = std::array<std::map<std::string, CString>, kListCount>;
 
-// The upper-cased value names of each list, by ListCategory; false, with a
-// message for each, when a list exists but cannot be read: its names would
-// be missing, and a name in it would read as in no list.
-bool ReadNamesByList(CommandContext& context, NamesByList& lists) {
+// The entries of each list, by ListCategory; false, with a message for
+// each, when a list exists but cannot be read: its names would be missing,
+// and a name in it would read as in no list.
+bool ReadEntriesByList(CommandContext& context, EntriesByList& lists) {
     bool read = true;
     for (const SnapinListFacts& list : kSnapinLists) {
-        CStringList names;
-        const int result = ReadKnownNames(context.registry, list, names);
+        CStringList names, files;
+        const int result = ReadKnownNames(context.registry, list, names, &files);
         if (result != 0) {
             context.err.Report(std::string("cannot read the ") + list.label + " list", result);
             read = false;
         }
-        for (const CString& name : names) lists[list.category].insert(name.str());
+        const CString* file = files.begin();
+        for (const CString& name : names) lists[list.category].emplace(name.str(), *file++);
     }
     return read;
 }
@@ -195,6 +208,12 @@ int ForEachEntry(CommandContext& context, Each each) {
 }
 }  // namespace
 
+std::string RegistryTypeName(DWORD type) {
+    static const char* const kNames[] = {"REG_NONE", "REG_SZ", "REG_EXPAND_SZ", "REG_BINARY",
+                                         "REG_DWORD", "REG_DWORD_BIG_ENDIAN", "REG_LINK", "REG_MULTI_SZ"};
+    return type < 8 ? kNames[type] : "type " + std::to_string(type);
+}
+
 Record MoveRecord::Json() const {
     Record record;
     record[json::kName] = name;
@@ -202,13 +221,17 @@ Record MoveRecord::Json() const {
     record[json::kKind] = kSnapinLists[to].kind;
     record[json::kFrom] = ListLabel(from);
     if (!reason.empty()) record[json::kReason] = reason;
+    if (staleCopy) record[json::kStaleCopy] = true;
     record[json::kChanged] = changed;
     return record;
 }
 
 std::string MoveRecord::Text() const {
     if (!changed) return name + ": already in " + ListLabel(to);
-    return name + ": moved from " + ListLabel(from) + " to " + ListLabel(to) + (reason.empty() ? "" : " (" + reason + ")");
+    const std::string why = reason.empty() ? "" : " (" + reason + ")";
+    if (staleCopy)
+        return name + ": removed a stale copy from " + ListLabel(from) + "; kept the one in " + ListLabel(to) + why;
+    return name + ": moved from " + ListLabel(from) + " to " + ListLabel(to) + why;
 }
 
 int RunList(CommandContext& context, bool check) {
@@ -229,7 +252,7 @@ int RunList(CommandContext& context, bool check) {
 int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
     const std::set<std::string> pruned = states.empty() ? std::set<std::string>{StateName(FileState::Missing)}
                                                          : std::set<std::string>(states.begin(), states.end());
-    bool removed = false;
+    bool removed = false, keptRequired = false;
     int status = ForEachEntry(context, [&](ListCategory category, const ListValue& value, EntryRecord record) {
         const bool named = pruned.count(StateName(record.state)) > 0;
         const bool required = named && record.standing == PolicyStanding::Required;
@@ -244,11 +267,12 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
         }
         record.removed = prune;
         removed = removed || prune;
+        keptRequired = keptRequired || required;
         if (required) record.reason = "required by policy";
         if (prune || context.out.IsJson()) context.out.Write(record.Json(), record.Text());
         if (required && !context.out.IsJson()) context.out.Say("kept " + record.Text());
     });
-    if (!removed) {
+    if (!removed && !keptRequired) {
         std::string names;
         for (const std::string& state : pruned) names += (names.empty() ? "" : " or ") + state;
         context.out.Say("nothing to prune: no entry is " + names);
@@ -257,9 +281,18 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
 }
 
 int RunMove(CommandContext& context, bool enable, const std::vector<std::string>& names) {
-    NamesByList lists;
-    if (!ReadNamesByList(context, lists)) return kExitFailure;
+    EntriesByList lists;
+    if (!ReadEntriesByList(context, lists)) return kExitFailure;
     const auto holds = [&](ListCategory category, const CString& name) { return lists[category].count(name.str()) > 0; };
+    const PolicyStanding refused = enable ? PolicyStanding::Blocked : PolicyStanding::Required;
+    // Any copy of the name that the policy holds where it is refuses the move.
+    const auto standing = [&](const CString& name) {
+        for (const auto& list : lists) {
+            const auto found = list.find(name.str());
+            if (found != list.end() && context.policy.StandingOfEntry(name, found->second) == refused) return refused;
+        }
+        return PolicyStanding::Free;
+    };
     std::vector<CString> wanted;
     bool unknown = false;  // or refused by the policy
     for (const std::string& given : names) {
@@ -273,9 +306,8 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
         if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) wanted.push_back(name);
     }
     for (const CString& name : wanted) {
-        const PolicyStanding standing = context.policy.StandingOf(name);
-        if (standing != (enable ? PolicyStanding::Blocked : PolicyStanding::Required)) continue;
-        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + *StandingName(standing) + " by policy");
+        if (standing(name) != refused) continue;
+        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + *StandingName(refused) + " by policy");
         unknown = true;
     }
     if (unknown) return kExitFailure;
@@ -296,7 +328,8 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
                 continue;
             }
             moved = true;
-            Write(context, {AnsiToUtf8(name.str()), source.category, OtherList(source.category), true, {}});
+            const ListCategory target = OtherList(source.category);
+            Write(context, {AnsiToUtf8(name.str()), source.category, target, true, {}, holds(target, name)});
         }
         if (!moved && !failed && target)
             Write(context, {AnsiToUtf8(name.str()), target->category, target->category, false, {}});

@@ -32,13 +32,25 @@ const char* RuleName(NewSnapinsRule rule) {
     return "ask";
 }
 
-std::string IgnoredText(IgnoredWhy why) {
-    switch (why) {
+// A text with its NULs shown as \0, in quotes.
+std::string Quoted(const std::string& text) {
+    std::string quoted = "\"";
+    for (const char c : text) quoted += c ? std::string(1, c) : "\\0";
+    return quoted + "\"";
+}
+
+std::string IgnoredText(const IgnoredPolicyValue& value) {
+    switch (value.why) {
         case IgnoredWhy::NotText: return "neither REG_SZ nor REG_EXPAND_SZ";
         case IgnoredWhy::Empty: return "an empty text";
         case IgnoredWhy::Path: return "a path, not a file name";
         case IgnoredWhy::Wildcard: return "a wildcard other than a lone * in Blocked";
         case IgnoredWhy::TooLong: return "a name over " + std::to_string(kLongestValueName) + " characters";
+        case IgnoredWhy::NotFileName: return "holds a character no file name may hold: \" < > | or a control character";
+        case IgnoredWhy::OwnModule: return std::string(kCanonicalFileName) + " itself, which the policy never manages";
+        case IgnoredWhy::TextAfterNul:
+            return "the name before its first NUL is taken; dropped what follows: " +
+                   Quoted(AnsiToUtf8(value.dropped.str()));
         case IgnoredWhy::NotDword: return "not a REG_DWORD; taken as 0 (ask)";
         case IgnoredWhy::OutOfRange: break;
     }
@@ -68,7 +80,7 @@ struct SettingRecord {
         if (rule) text += ": " + *rule;
         if (names) {
             std::string list;
-            for (const std::string& name : *names) list += (list.empty() ? ": " : ", ") + name;
+            for (const std::string& name : *names) list += (list.empty() ? ": " : ", ") + Quoted(name);
             text += list.empty() ? ": no names" : list;
         }
         for (const auto& value : ignored) text += "\n" + setting + " ignores \"" + value.first + "\": " + value.second;
@@ -89,7 +101,7 @@ SettingRecord MakeSettingRecord(const CSnapinPolicy& policy, PolicySetting setti
         for (const CString& name : list.names) record.names->push_back(AnsiToUtf8(name.str()));
     }
     for (const IgnoredPolicyValue& value : list.ignored)
-        record.ignored.emplace_back(AnsiToUtf8(value.valueName.str()), IgnoredText(value.why));
+        record.ignored.emplace_back(AnsiToUtf8(value.valueName.str()), IgnoredText(value));
     return record;
 }
 
@@ -114,6 +126,15 @@ std::optional<std::string> StandingName(PolicyStanding standing) {
         case PolicyStanding::Free: break;
     }
     return std::nullopt;
+}
+
+std::string UnreadPolicyKey(const CSnapinPolicy& policy) {
+    std::string key = policy.UnreadSource() == PolicySource::User ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\";
+    key += kPolicyKey;
+    const int setting = policy.UnreadSetting();
+    if (setting < 0) return key;
+    const char* name = PolicySettingName(static_cast<PolicySetting>(setting));
+    return setting == kNewSnapinsSetting ? key + ", value " + name : key + "\\" + name;
 }
 
 UnlistedRequired FindUnlistedRequired(CommandContext& context) {
@@ -166,10 +187,10 @@ int RunEnforce(CommandContext& context) {
     int status = kExitSuccess;
     for (const PolicyMove& move : moves) {
         CArray<PolicyMove> one;
-        if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing})) throw std::bad_alloc();
+        if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing, move.staleCopy})) throw std::bad_alloc();
         const int result = context.dryRun ? 0 : MakePolicyMoves(context.registry, one);
         const MoveRecord record{AnsiToUtf8(move.name.str()), move.from, OtherList(move.from), result == 0,
-                                *StandingName(move.standing) + " by policy"};
+                                *StandingName(move.standing) + " by policy", move.staleCopy};
         if (result != 0) {
             context.err.Report("cannot move \"" + record.name + "\" from the " + ListLabel(move.from) + " list to the " +
                                    ListLabel(record.to) + " list",

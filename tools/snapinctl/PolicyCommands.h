@@ -14,6 +14,9 @@ namespace snapinctl {
 // "blocked" or "required"; none for a free name.
 std::optional<std::string> StandingName(PolicyStanding standing);
 
+// The key, or the value, whose reading made the policy unreadable, with its hive.
+std::string UnreadPolicyKey(const CSnapinPolicy& policy);
+
 // Required names that stand in no list and have no file in the snap-ins
 // directory: their kind is unknown, so nothing can write them.
 struct UnlistedRequired {

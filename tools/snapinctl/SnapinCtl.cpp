@@ -7,6 +7,7 @@
 #include "tools/snapinctl/Commands.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/Options.h"
+#include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
 #include <windows.h>
@@ -57,7 +58,7 @@ bool ReadPolicy(const CommandRow& row, CSnapinPolicy& policy, const CErrorOutput
     const int result = policy.Read();
     if (result == 0) return true;
     const bool refused = row.unreadablePolicy == UnreadablePolicy::Refused;
-    err.Report(std::string("cannot read the snap-in policy ") + kPolicyKey + (refused ? "; changed nothing" : ""),
+    err.Report("cannot read the snap-in policy at " + UnreadPolicyKey(policy) + (refused ? "; changed nothing" : ""),
                result);
     return !refused;
 }
