@@ -1,6 +1,7 @@
 // A start of the real PLUGWARD.DLL cut short between a policy move's write
 // and its delete: the delete fails, as a start killed there leaves the lists.
 #include "tests/faults/FaultInjector.h"
+#include "tests/support/ProbeHost.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SnapinLists.h"
 
@@ -9,21 +10,14 @@
 namespace {
 // An entry is judged by the file it loads; a move keeps the copy it finds.
 TEST(PolicyStartup, StartJudgesTheLoadedFileAndNeverOverwritesACopy) {
-    ScratchHklm machine;
     ScratchHkcu user;
-    PutMachinePolicy("Blocked", "1", "*");
-    PutMachinePolicy("Allowed", "1", "EVENTLOG.DLL");
-    PutMachinePolicy("Allowed", "2", "REQ.DLL");
-    PutMachinePolicy("Required", "1", "REQ.DLL");
+    for (const char* setting : {"Allowed", "Required"}) PutPolicyText(HKEY_CURRENT_USER, setting, "1", "REQ.DLL");
+    PutPolicyText(HKEY_CURRENT_USER, "Allowed", "2", "EVENTLOG.DLL");
+    PutPolicyText(HKEY_CURRENT_USER, "Blocked", "1", "*");
     PutEntry(kObjectOn, "EVENTLOG.DLL", "SNAPINS\\DSKQUOTA.DLL");
     PutEntry(kObjectOn, "REQ.DLL", "SNAPINS\\REQ.DLL");
     PutEntry(kObjectOff, "REQ.DLL", "snapins\\req.dll");
-    const HMODULE module = LoadLibraryA((ExecutableDirectory() + "PLUGWARD.DLL").c_str());
-    const auto start = reinterpret_cast<int(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "InitSnapin")));
-    const auto stop = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "ShutDown")));
-    ASSERT_TRUE(start && stop);
-    start(), stop();
-    FreeLibrary(module);
+    ProbeHost().Run(user, kStartAndStop);
     EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{{"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
     EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"EVENTLOG.DLL", "SNAPINS\\DSKQUOTA.DLL"}}));
 }

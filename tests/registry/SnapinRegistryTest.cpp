@@ -179,21 +179,6 @@ TEST(EnumEntries, FilesComeInStepWithTheNames) {
     EXPECT_EQ(Names(files), (Strings{"B.DLL", "", ""}));
 }
 
-// A move never overwrites the copy the other list holds: it deletes the stale one only.
-TEST(MoveEntry, ACopyInTheOtherListIsKeptAsItStands) {
-    ScratchHkcu hkcu;
-    CSnapinRegistry registry;
-    for (const bool stored : {false, true}) {
-        PutEntry(kObjectOn, "A.DLL", "SNAPINS\\A.DLL");
-        PutDword(kObjectOff, "A.DLL");
-        const EntryMove move = stored ? registry.MoveStoredEntry(kDisabledObjectCategory, "A.DLL")
-                                      : registry.MoveEntry(kDisabledObjectCategory, "A.DLL");
-        EXPECT_TRUE(move.staleCopy && move.written == 0 && move.deleted == 0) << stored;
-        EXPECT_EQ(ReadList(kObjectOn), (Entries{{"A.DLL", "SNAPINS\\A.DLL"}}));
-        EXPECT_TRUE(ReadList(kObjectOff).empty());
-    }
-}
-
 TEST(EnumEntries, NameOver255CharactersIsPassedOverAndReportedWith234) {
     ScratchHkcu hkcu;
     // Named so that insertion and alphabetical order agree.

@@ -157,6 +157,7 @@ TEST_F(SnapinCtlPolicy, CommandsJudgeTheLoadedFileAndKeepTheCopyAMoveFinds) {
     PutEntry(kObjectOn, "REQ.DLL", "SNAPINS\\REQ.DLL");
     PutEntry(kObjectOff, "REQ.DLL", "SNAPINS\\REQ.DLL");
     PutEntry(kObjectOff, "FREE.DLL", "SNAPINS\\FREE.DLL");
+    PutEntry(kObjectOn, "FREE.DLL", "snapins\\free.dll");  // kept as it stands when enabled
     PutEntry(kViewOn, "GONE.DLL", "SNAPINS\\GONE.DLL");
     std::map<std::string, Json> entries = ByName(Run("list --check --json"));
     EXPECT_EQ(entries["EVT.DLL"]["state"], "name-mismatch");
@@ -183,8 +184,9 @@ TEST_F(SnapinCtlPolicy, CommandsJudgeTheLoadedFileAndKeepTheCopyAMoveFinds) {
     EXPECT_EQ(Managed("enforce --dry-run").out, moves);
     EXPECT_EQ(Managed("enforce").out, moves);
     EXPECT_EQ(Managed("enable evt.dll").err, "snapinctl: \"EVT.DLL\" is blocked by policy\n");
-    EXPECT_EQ(Managed("enable free.dll").out, "FREE.DLL: moved from disabled-object to enabled-object\n");
+    EXPECT_EQ(Managed("enable free.dll").out,
+              "FREE.DLL: removed a stale copy from disabled-object; kept the one in enabled-object\n");
     EXPECT_EQ(ReadList(kObjectOn), (std::map<std::string, std::string>{
-        {"FREE.DLL", "SNAPINS\\FREE.DLL"}, {"PLUGWARD.DLL", "SNAPINS\\REQ.DLL"}, {"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
+        {"FREE.DLL", "snapins\\free.dll"}, {"PLUGWARD.DLL", "SNAPINS\\REQ.DLL"}, {"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
     EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"EVT.DLL", "SNAPINS\\QUOTA.DLL"}}));
 }
