@@ -268,7 +268,6 @@ EntryMove CSnapinRegistry::MoveStoredEntry(ListCategory from, const char* valueN
 // Whether the list holds a value of that name; a missing list holds none.
 int CSnapinRegistry::HoldsEntry(const char* list, const char* valueName, bool& holds) {
     if (!valueName) return ERROR_INVALID_PARAMETER;
-    holds = false;
     CRegistryKey key;
     int result = OpenListKey(list, key.Receive());
     if (result == 0) result = RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr);
