@@ -21,10 +21,19 @@ CSnapinMenu::~CSnapinMenu() {
     m_hint.reset();
 }
 
+// Ordinal 276 is looked up here, not imported: an import of the host's
+// library would keep rundll32 from loading the module outside the console's
+// directory for the logon run (LogonEnforcement.cpp). LoadLibraryA searches
+// from the host's directory, as the import did. Without it, no item.
 void CSnapinMenu::Register() {
     AttachCallbacks(this);
-    AdmRegisterMenuItem(m_name.get(), 0, 0, 0, &m_hostItemId, m_text.get(), m_hint.get(), m_action, m_valid,
-                        kRegistrationFlags);
+    m_hostLibrary.reset(LoadLibraryA("ADMEXT32.DLL"));
+    const auto registerItem = m_hostLibrary ? reinterpret_cast<AdmRegisterMenuItemFn>(reinterpret_cast<void*>(
+                                                  GetProcAddress(m_hostLibrary.get(), MAKEINTRESOURCEA(ADM_REGISTER_MENU_ITEM_ORDINAL))))
+                                            : nullptr;
+    if (registerItem)
+        registerItem(m_name.get(), 0, 0, 0, &m_hostItemId, m_text.get(), m_hint.get(), m_action, m_valid,
+                     kRegistrationFlags);
 }
 
 CSnapinSetupMenu::CSnapinSetupMenu()

@@ -30,6 +30,11 @@ private:
     std::unique_ptr<char[]> m_text;
     std::unique_ptr<char[]> m_hint;
     unsigned long m_hostItemId = 0;  // the host may write it; never read here
+    // The host's library, held while the item lives (see Register).
+    struct LibraryFree {
+        void operator()(HINSTANCE library) const { FreeLibrary(library); }
+    };
+    std::unique_ptr<HINSTANCE__, LibraryFree> m_hostLibrary;
 };
 
 class CSnapinSetupMenu : public CSnapinMenu {

@@ -5,11 +5,15 @@
 ; templates into its Policy folder, and
 ; registers the module for the current user the way the console's own
 ; installer does. A module that is listed already, enabled or disabled, keeps
-; its entry. When the registration fails, the files it copied are taken back
-; (a file it replaced is put back as it was) and the lists stay as they were.
+; its entry. Under the machine's Run key it registers rundll32 running the
+; module's EnforceSnapinPolicy at every logon (left out with /NOENFORCE), so
+; that each user's lists follow the snap-in policy before the console loads
+; them. When either write fails, the files it copied are taken back
+; (a file it replaced is put back as it was), and the lists and the Run key
+; stay as they were.
 ; PLUGWARD-uninstall.exe, written beside the module, removes those files,
-; the module's entries and nothing else: the policy keys are the
-; administrator's, and stay.
+; the module's entries, the Run value and nothing else: the policy keys are
+; the administrator's, and stay.
 ; Plain ANSI installer with the classic pages and no plug-ins, so that it
 ; runs on Windows 95 and NT 4.0.
 
@@ -21,6 +25,7 @@ SetCompressorDictSize 1  ; MB: the payload is small, and so is the memory of a W
 RequestExecutionLevel user
 !include LogicLib.nsh
 !include WinVer.nsh
+!include FileFunc.nsh
 
 !define MODULE "PLUGWARD.DLL"
 !define TOOL "snapinctl.exe"
@@ -32,6 +37,12 @@ RequestExecutionLevel user
 !define OBJECT_OFF "${LISTS}\Disabled Snapin Object DLLs"
 !define VIEW_ON "${LISTS}\Snapin View DLLs"
 !define VIEW_OFF "${LISTS}\Disabled Snapin View DLLs"
+; Windows 95 and NT 4.0 run each value here at every logon.
+!define RUN_KEY "Software\Microsoft\Windows\CurrentVersion\Run"
+!define RUN_VALUE "Velmark Snap-in Policy"
+
+Var NoEnforce
+Var RunBefore  ; the Run value as it was, for taking it back
 
 Name "PLUGWARD ${VERSION}"
 OutFile "${OUTFILE}"
@@ -42,8 +53,8 @@ ShowUninstDetails show
 ; for the dialog font of Windows 95 and NT 4.0; Wine's wider stand-in fonts are
 ; the harder case, and the installer's test measures every text under them.
 BrandingText "PLUGWARD ${VERSION}"
-DirText "Choose the directory of the Velmark Administrator console. The module, snapinctl.exe and the policy templates are copied there, and the module is registered for the current user. Install the console first." "Console directory"
-UninstallText "PLUGWARD.DLL, snapinctl.exe, README.TXT and the policy templates are removed from this directory, and the module's entries from the snap-in lists. The policy keys stay." "Directory:"
+DirText "Choose the directory of the Velmark Administrator console. The module, snapinctl.exe and the policy templates are copied there, the module is registered for the current user, and the snap-in policy is applied at every logon. Install the console first." "Console directory"
+UninstallText "PLUGWARD.DLL, snapinctl.exe, README.TXT and the policy templates are removed from this directory, the module's entries from the snap-in lists, and the policy's logon run. The policy keys stay." "Directory:"
 
 VIProductVersion "${VERSION}"
 VIFileVersion "${VERSION}"
@@ -75,6 +86,15 @@ UninstPage instfiles
   SetErrorLevel 2
   Abort
 !macroend
+
+Function .onInit
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/NOENFORCE" $1
+  ${IfNot} ${Errors}
+    StrCpy $NoEnforce 1
+  ${EndIf}
+FunctionEnd
 
 Function .onVerifyInstDir
   ${IfNot} ${FileExists} "$INSTDIR\*.*"
@@ -129,6 +149,11 @@ FunctionEnd
 !macroend
 
 Function UndoCopy
+  ${If} $RunBefore != ""
+    WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" $RunBefore
+  ${Else}
+    DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ${EndIf}
   !insertmacro PutBack "${MODULE}"
   !insertmacro PutBack "${TOOL}"
   !insertmacro PutBack "${NOTES}"
@@ -190,6 +215,23 @@ Function RegisterModule
   DetailPrint "Registered ${MODULE} in the current user's Snapin Object DLLs$R2."
 FunctionEnd
 
+; Windows 95's RUNDLL32 takes the module's path only in its short form,
+; without quotes or blanks.
+Function RegisterLogonRun
+  ReadRegStr $RunBefore HKLM "${RUN_KEY}" "${RUN_VALUE}"
+  ${If} $NoEnforce == 1
+    Return
+  ${EndIf}
+  GetFullPathName /SHORT $0 "$INSTDIR\${MODULE}"
+  ClearErrors
+  WriteRegStr HKLM "${RUN_KEY}" "${RUN_VALUE}" "rundll32.exe $0,EnforceSnapinPolicy"
+  ${If} ${Errors}
+    Call UndoCopy
+    !insertmacro Fail "Could not write the value ${RUN_VALUE} to HKLM\${RUN_KEY}; the files copied are taken back. Install as an administrator, or give /NOENFORCE."
+  ${EndIf}
+  DetailPrint "Registered the snap-in policy's moves at every logon: HKLM\${RUN_KEY}, ${RUN_VALUE}."
+FunctionEnd
+
 Section "PLUGWARD"
   ${If} $INSTDIR == ""
   ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
@@ -215,6 +257,7 @@ Section "PLUGWARD"
   File "${SHIP_DIR}/${TOOL}"
   File "/oname=${NOTES}" "${README}"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+  Call RegisterLogonRun
   Call RegisterModule
 SectionEnd
 
@@ -233,5 +276,6 @@ Section "Uninstall"
   DeleteRegValue HKCU "${OBJECT_OFF}$R2" "${MODULE}"
   DeleteRegValue HKCU "${VIEW_ON}$R2" "${MODULE}"
   DeleteRegValue HKCU "${VIEW_OFF}$R2" "${MODULE}"
+  DeleteRegValue HKLM "${RUN_KEY}" "${RUN_VALUE}"
   Delete "$INSTDIR\${UNINSTALLER}"
 SectionEnd

@@ -48,7 +48,7 @@ bool Load(const char* name, Module& m) {
     m.shutDown = Export<void(__cdecl*)()>(m.handle, "ShutDown");
     m.menuValid = Export<void(__cdecl*)(unsigned int*)>(m.handle, "?MenuValid@CSnapinSetupMenu@@SAXPAI@Z");
     m.menuAction = Export<void(__cdecl*)()>(m.handle, "?MenuAction@CSnapinSetupMenu@@SAXXZ");
-    m.resetHostMenu = Export<void(__cdecl*)()>(GetModuleHandleA("admext32.dll"), "AdmResetMenuItems");
+    m.resetHostMenu = Export<void(__cdecl*)()>(LoadLibraryA("admext32.dll"), "AdmResetMenuItems");
     return m.init && m.shutDown && m.menuValid && m.menuAction && m.resetHostMenu;
 }
 

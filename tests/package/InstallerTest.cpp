@@ -2,6 +2,7 @@
 // the real HKEY_CURRENT_USER: silent install into a fresh host directory and
 // the console loading the module, reinstalls over the module's own entry,
 // an uninstall that leaves every other entry and the policy as they were, and pages whose texts fit.
+// The logon run's policy stands under this prefix's real HKLM, which no other test sees.
 #include "registry/RegistryKey.h"
 #include "registry/SnapinPolicy.h"
 #include "tests/hostile/RawLists.h"
@@ -28,6 +29,13 @@ const char* const kShipped[] = {"PLUGWARD.DLL", "snapinctl.exe", "README.TXT", "
 const char* const kListNames[] = {"Snapin Object DLLs", "Disabled Snapin Object DLLs", "Snapin View DLLs",
                                   "Disabled Snapin View DLLs"};
 enum List { kObjectOn, kObjectOff, kViewOn, kViewOff };
+const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run", kRunValue[] = "Velmark Snap-in Policy";
+
+std::string RunValue() {  // the installer's logon command, or ""
+    char data[1024] = {};
+    DWORD size = sizeof data;
+    return RegGetValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, data, &size) ? "" : data;
+}
 
 std::string Family() {
     OSVERSIONINFOA version{};
@@ -162,7 +170,11 @@ protected:
             ASSERT_TRUE(CopyFileA((ExecutableDirectory() + file).c_str(), (m_host / file).c_str(), FALSE)) << file;
     }
     void TearDown() override { ClearLists(); }
-    static void ClearLists() { for (const char* key : {"Software\\Velmark", "Software\\Policies\\Velmark"}) RegDeleteTreeA(HKEY_CURRENT_USER, key); }
+    static void ClearLists() {
+        for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) RegDeleteTreeA(root, "Software\\Policies\\Velmark");
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Velmark");
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, kRunValue);
+    }
 
     std::string HostDirectory() const { return m_host.path().substr(0, m_host.path().size() - 1); }
     DWORD Install(const std::string& directory) {
@@ -205,6 +217,22 @@ TEST_F(Installer, SilentInstallRegistersTheModuleAndTheConsoleLoadsIt) {
     EXPECT_NE(log.find("menu item \"Snap-in Configuration\" of PLUGWARD.DLL added"), std::string::npos) << log;
 }
 
+TEST_F(Installer, LogonRunMovesABlockedEntryUnlessLeftOut) {
+    ASSERT_EQ(RunToTheEnd("\"" + FromEnvironment("PLUGWARD_SETUP") + "\" /S /NOENFORCE /D=" + HostDirectory()), 0u);
+    EXPECT_EQ(RunValue(), "");
+    ASSERT_EQ(Install(), 0u);
+    char shortPath[MAX_PATH] = {};
+    GetShortPathNameA((m_host / kModule).c_str(), shortPath, sizeof shortPath);
+    EXPECT_EQ(RunValue(), std::string("rundll32.exe ") + shortPath + ",EnforceSnapinPolicy");
+
+    const std::string blocked = std::string(kPolicyKey) + "\\" + PolicySettingName(kBlockedSetting);
+    ASSERT_EQ(RegSetKeyValueA(HKEY_LOCAL_MACHINE, blocked.c_str(), "1", REG_SZ, "OTHER.DLL", 10), 0);
+    PutRaw(ListKey(kObjectOn, Family()).c_str(), "OTHER.DLL", REG_SZ, SzValue("SNAPINS\\OTHER.DLL").bytes);
+    EXPECT_EQ(RunToTheEnd(RunValue()), 0u);
+    EXPECT_EQ(ReadRawList(ListKey(kObjectOff, Family()).c_str()), (RawList{{"OTHER.DLL", SzValue("SNAPINS\\OTHER.DLL")}}));
+    EXPECT_EQ(ReadRawList(ListKey(kObjectOn, Family()).c_str()), (RawList{{kModule, SzValue(kModule)}}));
+}
+
 TEST_F(Installer, ReinstallLeavesTheModulesEntryAsItIs) {
     ASSERT_EQ(Install(), 0u);
     const auto installed = Snapshot();
@@ -238,6 +266,7 @@ TEST_F(Installer, SilentUninstallRemovesOnlyTheModule) {
     for (List list : {kObjectOn, kObjectOff, kViewOn, kViewOff}) expected[ListKey(list, Family())].erase(kModule);
 
     EXPECT_EQ(RunToTheEnd("\"" + (m_host / kUninstaller) + "\" /S"), 0u);
+    EXPECT_EQ(RunValue(), "");
     EXPECT_EQ(Snapshot(), expected);
     EXPECT_EQ(ReadRawList(policy.c_str()), (RawList{{"1", SzValue("OTHER.DLL")}}));
     for (const char* file : kShipped) EXPECT_FALSE(Exists(m_host / file)) << file;
@@ -292,6 +321,7 @@ TEST_F(Installer, FailedRegistrationTakesBackWhatItCopied) {
 
     EXPECT_EQ(Install(), 2u);
     EXPECT_EQ(Snapshot(), before);
+    EXPECT_EQ(RunValue(), "");
     EXPECT_EQ(ReadFile(m_host / kModule), "the module before");
     for (const char* file : kShipped) {
         if (file != std::string(kModule)) {

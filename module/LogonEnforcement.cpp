@@ -1,0 +1,21 @@
+// The policy moves of start-up, run by rundll32 at every logon (the
+// installer registers it under the machine's Run key), so that each user's
+// lists follow the policy before the console first loads them.
+#include "framework/Array.h"
+#include "registry/SnapinPolicy.h"
+#include "registry/SnapinRegistry.h"
+#include "startup/PolicyEnforcement.h"
+
+#include <windows.h>
+
+// rundll32's entry point: shows nothing and leaves every failure for the
+// next logon or the next start of the console. Without a policy key, or
+// with one that cannot be read, nothing changes.
+extern "C" void CALLBACK EnforceSnapinPolicy(HWND, HINSTANCE, LPSTR, int) {
+    CSnapinPolicy policy;
+    if (policy.Read() != 0 || !policy.IsSet()) return;
+    CSnapinRegistry registry;
+    CArray<PolicyMove> moves;
+    PlanPolicyMoves(registry, policy, moves);
+    MakePolicyMoves(registry, moves);
+}
