@@ -75,7 +75,7 @@ Checked Check(const std::string& path) {
     return got;
 }
 
-std::string Fixture(const char* name) { return ExecutableDirectory() + name; }
+std::string Fixture(const char* name) { return OwnCopy(name); }
 
 class SyntheticImage : public testing::Test {
 protected:
@@ -153,7 +153,7 @@ TEST(CheckSnapinImageFixtures, FixturesLoadAndStart) {
 
 TEST(CheckSnapinImageFixtures, HostLibraryIsNotASnapin) {
     // admext32.dll has .rdata without the marker.
-    const Checked got = Check(ExecutableDirectory() + "admext32.dll");
+    const Checked got = Check(OwnCopy("admext32.dll"));
     EXPECT_EQ(got.result, -1);
 }
 

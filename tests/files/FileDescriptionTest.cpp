@@ -12,7 +12,7 @@ namespace {
 
 const char kUntouched[] = "untouched";
 
-std::string Fixture(const char* name) { return ExecutableDirectory() + name; }
+std::string Fixture(const char* name) { return OwnCopy(name); }
 
 // The code the platform's size query gives for a file, as GetFileDescription maps it.
 int SizeQueryCode(const std::string& path) {

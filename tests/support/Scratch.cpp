@@ -76,6 +76,13 @@ std::string ExecutableDirectory() {
     return text.substr(0, text.find_last_of('\\') + 1);
 }
 
+std::string OwnCopy(const std::string& binFile) {
+    static TempDir copies;
+    const std::string path = copies / binFile;
+    CopyFileA((ExecutableDirectory() + binFile).c_str(), path.c_str(), TRUE);  // fails once it is there
+    return path;
+}
+
 bool CanOpenExclusively(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;

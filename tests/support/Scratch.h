@@ -59,5 +59,10 @@ bool WriteBytes(const std::string& path, const std::string& bytes);
 // (fixtures are built next to it).
 std::string ExecutableDirectory();
 
+// A copy of the bin directory's `binFile`, made once, in a scratch directory of
+// this process: other test programs load and copy the files there meanwhile,
+// so only a copy of its own can be checked for exclusive access.
+std::string OwnCopy(const std::string& binFile);
+
 // True when the file can be opened for exclusive access: nobody holds a handle to it.
 bool CanOpenExclusively(const std::string& path);
