@@ -1,11 +1,12 @@
-// Whole values of a list, whatever their name length, type or size: what
-// snapinctl's export and apply read and write. Kept apart from the store's
-// other operations so that the module, which never calls them, links
-// neither.
+// Whole values of a list, whatever their name length, type or size, and the
+// families' names: what snapinctl's export and apply read and write. Kept
+// apart from the store's other operations so that the module, which never
+// calls them, links none.
 #include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
 
 #include <algorithm>
+#include <cstring>
 
 int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
     CRegistryKey key;
@@ -32,6 +33,17 @@ int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& va
         values.push_back(value);
     }
     return 0;
+}
+
+const char* FamilyName(ListFamily family) { return family == ListFamily::Windows95 ? "95" : "nt"; }
+
+bool ParseFamilyName(const char* name, ListFamily& family) {
+    for (const ListFamily named : {ListFamily::WindowsNT, ListFamily::Windows95}) {
+        if (std::strcmp(name, FamilyName(named)) != 0) continue;
+        family = named;
+        return true;
+    }
+    return false;
 }
 
 int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {

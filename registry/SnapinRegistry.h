@@ -20,6 +20,10 @@ int ResolveFamily(ListFamily family, ListFamily& resolved);
 ListFamily PlatformFamily(DWORD platformId);
 // The suffix of a family's list keys: " WINNT" or " WIN95".
 const char* ListKeySuffix(ListFamily family);
+// "nt" or "95": a family as snapinctl's --platform and documents name it.
+const char* FamilyName(ListFamily family);
+// The family a name stands for; false for a text that names none.
+bool ParseFamilyName(const char* name, ListFamily& family);
 
 // One value of a list as stored, read whole whatever its size.
 struct ListValue {
@@ -41,9 +45,9 @@ struct EntryMove {
                       // standing in both lists
 };
 
-// Each operation names a list by its key text (ListKey), appends the platform suffix,
-// opens the key under HKEY_CURRENT_USER, does one registry operation and
-// closes the key again. Results: 0, a Win32 code, or -1 for a value that
+// Each operation names a list by its key text (ListKey), appends the platform
+// suffix and opens the key under HKEY_CURRENT_USER for that operation only;
+// a move looks at the other list first, then opens both. Results: 0, a Win32 code, or -1 for a value that
 // holds no text or a failed allocation. Output arguments change only when
 // the result is 0.
 class CSnapinRegistry {

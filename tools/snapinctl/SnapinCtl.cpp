@@ -6,7 +6,7 @@
 #include "registry/SnapinRegistry.h"
 #include "tools/snapinctl/Commands.h"
 #include "tools/snapinctl/ExitStatus.h"
-#include "tools/snapinctl/Options.h"
+#include "tools/snapinctl/CommandLine.h"
 #include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
@@ -90,7 +90,7 @@ int EnterHostDirectory(const Options& options, CommandContext& context) {
 }
 
 int RunCommand(const Options& options, COutput& out, const CErrorOutput& err) {
-    const CommandRow* row = FindCommand(options.command);
+    const CommandRow* row = options.command;
     if (!row) {
         err.Report("the command has no entry in the command table");
         return kExitFailure;
