@@ -13,8 +13,14 @@
 
 const char kPolicyKey[] = "Software\\Policies\\Velmark\\Velmark Administrator\\Snapins";
 
+const PolicySettingFacts kPolicySettings[kPolicySettingCount] = {
+    {kBlockedSetting, "Blocked", SettingKind::NameList, 0},
+    {kAllowedSetting, "Allowed", SettingKind::NameList, 0},
+    {kRequiredSetting, "Required", SettingKind::NameList, 0},
+    {kNewSnapinsSetting, "NewSnapins", SettingKind::Dword, static_cast<DWORD>(NewSnapinsRule::Disable)},
+};
+
 namespace {
-const char* const kSettingNames[kPolicySettingCount] = {"Blocked", "Allowed", "Required", "NewSnapins"};
 // Doublings of a buffer for a value that grew while the key was read.
 constexpr int kMostRegrowths = 8;
 
@@ -196,15 +202,16 @@ int CheckMissingList(HKEY root, const char* name) {
 
 int ReadList(HKEY root, PolicySetting setting, PolicyList& list, bool& has) {
     CRegistryKey key;
-    const int result = RegOpenKeyExA(root, kSettingNames[setting], 0, KEY_READ, &key.Receive());
-    if (result == ERROR_FILE_NOT_FOUND) return CheckMissingList(root, kSettingNames[setting]);
+    const char* name = kPolicySettings[setting].name;
+    const int result = RegOpenKeyExA(root, name, 0, KEY_READ, &key.Receive());
+    if (result == ERROR_FILE_NOT_FOUND) return CheckMissingList(root, name);
     if (result) return result;
     has = true;
     return ReadNameList(key, setting == kBlockedSetting, list);
 }
 
 int ReadNewSnapins(HKEY root, PolicyList& setting, NewSnapinsRule& rule, bool& has) {
-    const char* name = kSettingNames[kNewSnapinsSetting];
+    const char* name = kPolicySettings[kNewSnapinsSetting].name;
     DWORD type = REG_NONE, value = 0, size = sizeof value;
     const int result = RegQueryValueExA(root, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
     if (result == ERROR_FILE_NOT_FOUND) return 0;
@@ -212,14 +219,18 @@ int ReadNewSnapins(HKEY root, PolicyList& setting, NewSnapinsRule& rule, bool& h
     has = true;
     if (result == ERROR_MORE_DATA || type != REG_DWORD || size != sizeof value)
         return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::NotDword);
-    if (value > static_cast<DWORD>(NewSnapinsRule::Disable))
+    if (value > kPolicySettings[kNewSnapinsSetting].largest)
         return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::OutOfRange);
     rule = static_cast<NewSnapinsRule>(value);
     return 0;
 }
 }  // namespace
 
-const char* PolicySettingName(PolicySetting setting) { return kSettingNames[setting]; }
+PolicyStanding StandingAgainst(ListCategory list) {
+    return kSnapinLists[list].enabled ? PolicyStanding::Blocked : PolicyStanding::Required;
+}
+
+const char* PolicySettingName(PolicySetting setting) { return kPolicySettings[setting].name; }
 
 bool PolicyList::Names(const CString& upperName) const {
     const CString* found = std::lower_bound(names.begin(), names.end(), upperName,
@@ -252,8 +263,9 @@ int CSnapinPolicy::Read() {
             const int failedSetting = result ? -1 : index;
             bool has = false;
             if (result == 0 && root.Key())
-                result = setting == kNewSnapinsSetting ? ReadNewSnapins(root.Key(), list, m_newSnapins, has)
-                                                       : ReadList(root.Key(), setting, list, has);
+                result = kPolicySettings[setting].kind == SettingKind::Dword
+                             ? ReadNewSnapins(root.Key(), list, m_newSnapins, has)
+                             : ReadList(root.Key(), setting, list, has);
             if (result) {
                 Clear();
                 m_readable = false;

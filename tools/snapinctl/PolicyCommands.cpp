@@ -6,7 +6,7 @@
 #include "tools/snapinctl/Errors.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/JsonNames.h"
-#include "tools/snapinctl/ListCommands.h"
+#include "tools/snapinctl/MoveRecord.h"
 #include "tools/snapinctl/Text.h"
 
 #include <new>
@@ -60,6 +60,8 @@ std::string IgnoredText(const IgnoredPolicyValue& value) {
 // One setting of the policy, as policy prints it.
 struct SettingRecord {
     std::string setting;
+    SettingKind kind = SettingKind::NameList;
+    DWORD largest = 0;  // a DWORD's
     std::optional<std::string> source;
     std::optional<std::vector<std::string>> names;  // a name list's; * for a Blocked of everything
     std::optional<std::string> rule;                // NewSnapins'
@@ -67,7 +69,12 @@ struct SettingRecord {
 
     Record Json() const {
         Record record;
+        record[json::kKey] = std::string(kPolicyKey);
         record[json::kSetting] = setting;
+        record[json::kKind] = kind == SettingKind::Dword ? "dword" : "list";
+        record[json::kValues] = Record();
+        for (DWORD value = 0; kind == SettingKind::Dword && value <= largest; ++value)
+            record[json::kValues].push_back(value);
         record[json::kSource] = Nullable(source);
         record[json::kNames] = Nullable(names);
         record[json::kRule] = Nullable(rule);
@@ -91,9 +98,11 @@ struct SettingRecord {
 SettingRecord MakeSettingRecord(const CSnapinPolicy& policy, PolicySetting setting) {
     const PolicyList& list = policy.Setting(setting);
     SettingRecord record;
-    record.setting = PolicySettingName(setting);
+    record.setting = kPolicySettings[setting].name;
+    record.kind = kPolicySettings[setting].kind;
+    record.largest = kPolicySettings[setting].largest;
     record.source = SourceName(list.source);
-    if (setting == kNewSnapinsSetting) {
+    if (record.kind == SettingKind::Dword) {
         record.rule = RuleName(policy.NewSnapins());
     } else {
         record.names.emplace();
@@ -128,13 +137,18 @@ std::optional<std::string> StandingName(PolicyStanding standing) {
     return std::nullopt;
 }
 
+std::string PolicyReason(PolicyStanding standing) {
+    const std::optional<std::string> name = StandingName(standing);
+    return name ? *name + " by policy" : std::string();
+}
+
 std::string UnreadPolicyKey(const CSnapinPolicy& policy) {
     std::string key = policy.UnreadSource() == PolicySource::User ? "HKEY_CURRENT_USER\\" : "HKEY_LOCAL_MACHINE\\";
     key += kPolicyKey;
     const int setting = policy.UnreadSetting();
     if (setting < 0) return key;
     const char* name = PolicySettingName(static_cast<PolicySetting>(setting));
-    return setting == kNewSnapinsSetting ? key + ", value " + name : key + "\\" + name;
+    return kPolicySettings[setting].kind == SettingKind::Dword ? key + ", value " + name : key + "\\" + name;
 }
 
 UnlistedRequired FindUnlistedRequired(CommandContext& context) {
@@ -190,7 +204,7 @@ int RunEnforce(CommandContext& context) {
         if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing, move.staleCopy})) throw std::bad_alloc();
         const int result = context.dryRun ? 0 : MakePolicyMoves(context.registry, one);
         const MoveRecord record{AnsiToUtf8(move.name.str()), move.from, OtherList(move.from), result == 0,
-                                *StandingName(move.standing) + " by policy", move.staleCopy};
+                                PolicyReason(move.standing), move.staleCopy};
         if (result != 0) {
             context.err.Report("cannot move \"" + record.name + "\" from the " + ListLabel(move.from) + " list to the " +
                                    ListLabel(record.to) + " list",
