@@ -2,6 +2,7 @@
 // The four snap-in lists under HKEY_CURRENT_USER and every read and write of them.
 #include "framework/Lists.h"
 #include "framework/String.h"
+#include "registry/RegistryKey.h"
 #include "registry/SnapinLists.h"
 
 #include <windows.h>
@@ -55,10 +56,9 @@ public:
     explicit CSnapinRegistry(ListFamily family = ListFamily::Running) : m_family(family) {}
     virtual ~CSnapinRegistry() = default;
 
-    // The caller closes the key handed out (CloseListKey).
-    int OpenListKey(const char* list, HKEY& key);
-    int CreateListKey(const char* list, HKEY& key);
-    int CloseListKey(HKEY key);
+    // The list's key, into `key` only when it opened.
+    int OpenListKey(const char* list, CRegistryKey& key) { return ListKeyInto(list, key, false); }
+    int CreateListKey(const char* list, CRegistryKey& key) { return ListKeyInto(list, key, true); }
 
     // Appends the upper-cased value names; names appended before a failure
     // stay. With `files`, also appends for each name the file its data loads
@@ -91,6 +91,7 @@ public:
     int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
+    int ListKeyInto(const char* list, CRegistryKey& key, bool create);
     EntryMove Move(ListCategory from, const char* valueName, bool asStored);
     int HoldsEntry(const char* list, const char* valueName, bool& holds);
     int CopyStoredEntry(const char* from, const char* to, const char* valueName);

@@ -25,8 +25,8 @@ RowLook LookOf(const CSnapinPolicy& policy, ListCategory category, const CString
     const PolicyStanding standing = policy.StandingOfEntry(name, file);
     const int check = standing == StandingAgainst(category) ? 1 - StartCheck(category) : StartCheck(category);
     if (standing == PolicyStanding::Free) return {check, true, ""};
-    return {check, false,
-            standing == PolicyStanding::Blocked ? " (blocked by your administrator)" : " (required by your administrator)"};
+    const bool blocked = standing == PolicyStanding::Blocked;
+    return {check, false, blocked ? " (blocked by your administrator)" : " (required by your administrator)"};
 }
 }  // namespace
 

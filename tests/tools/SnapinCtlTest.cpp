@@ -7,7 +7,7 @@
 #include "tests/tools/SnapinCtlRun.h"
 #include "tools/snapinctl/Commands.h"
 #include "tools/snapinctl/Inspect.h"
-#include "tools/snapinctl/CommandLine.h"
+#include "tools/snapinctl/Options.h"
 #include "tools/snapinctl/SnapinCtl.h"
 #include "tools/snapinctl/Text.h"
 

@@ -114,8 +114,8 @@ bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const Lis
             kept.insert(FoldedValueName(value.name));
             const std::string unloadable = UnloadableRequired(context.policy, value);
             if (!unloadable.empty()) {
-                context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + PolicyReason(PolicyStanding::Required) + ": " +
-                                   unloadable);
+                const std::string why = PolicyReason(PolicyStanding::Required) + ": " + unloadable;
+                context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + why);
                 breaks = true;
             }
             if (standing != StandingAgainst(category)) continue;

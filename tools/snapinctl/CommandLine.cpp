@@ -1,4 +1,4 @@
-#include "tools/snapinctl/CommandLine.h"
+#include "tools/snapinctl/Options.h"
 
 #include "module/Version.h"
 #include "tools/snapinctl/Commands.h"

@@ -1,6 +1,4 @@
 #pragma once
-// What a command prints of an entry it moved between the lists of its kind
-// (made in ListCommands.cpp).
 #include "registry/SnapinLists.h"
 #include "tools/snapinctl/Output.h"
 
@@ -9,7 +7,8 @@
 namespace snapinctl {
 
 // An entry moved between the lists of its kind, or already where it was asked
-// to go, or a stale copy removed from `from` since `to` held the name already.
+// to go, or a stale copy removed from `from` since `to` held the name already,
+// as a command prints it (ListCommands.cpp).
 struct MoveRecord {
     std::string name;
     ListCategory from = kEnabledObjectCategory;

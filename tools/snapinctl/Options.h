@@ -1,5 +1,6 @@
 #pragma once
-// What snapinctl's command line asks for (CommandLine.h reads it).
+// snapinctl's command line: what it asks for, and its reader (CommandLine.cpp,
+// with CLI11, built from the command table).
 #include <string>
 #include <vector>
 
@@ -24,5 +25,17 @@ struct Options {
     std::string document;             // apply FILE
     std::vector<std::string> states;  // prune --state; empty: missing
 };
+
+// The program's version, from module/Version.h: "1.0.0.1".
+std::string VersionText();
+
+// The command names the command line accepts, in the order --help lists them.
+std::vector<std::string> AcceptedCommands();
+
+// Reads argv. Returns -1 with `options` filled when the command is to run;
+// otherwise the exit status (0 after --help or --version, 2 for a bad command
+// line) with the text for stdout in `out` and for stderr in `err`. With
+// --json anywhere on the line, a bad command line's message is a JSON error.
+int ParseCommandLine(int argc, const char* const* argv, Options& options, std::string& out, std::string& err);
 
 }  // namespace snapinctl

@@ -59,9 +59,7 @@ std::string IgnoredText(const IgnoredPolicyValue& value) {
 
 // One setting of the policy, as policy prints it.
 struct SettingRecord {
-    std::string setting;
-    SettingKind kind = SettingKind::NameList;
-    DWORD largest = 0;  // a DWORD's
+    const PolicySettingFacts* facts = nullptr;  // its row: name, kind, a DWORD's largest value
     std::optional<std::string> source;
     std::optional<std::vector<std::string>> names;  // a name list's; * for a Blocked of everything
     std::optional<std::string> rule;                // NewSnapins'
@@ -70,10 +68,11 @@ struct SettingRecord {
     Record Json() const {
         Record record;
         record[json::kKey] = std::string(kPolicyKey);
-        record[json::kSetting] = setting;
-        record[json::kKind] = kind == SettingKind::Dword ? "dword" : "list";
+        const bool dword = facts->kind == SettingKind::Dword;
+        record[json::kSetting] = facts->name;
+        record[json::kKind] = dword ? "dword" : "list";
         record[json::kValues] = Record();
-        for (DWORD value = 0; kind == SettingKind::Dword && value <= largest; ++value)
+        for (DWORD value = 0; dword && value <= facts->largest; ++value)
             record[json::kValues].push_back(value);
         record[json::kSource] = Nullable(source);
         record[json::kNames] = Nullable(names);
@@ -83,6 +82,7 @@ struct SettingRecord {
         return record;
     }
     std::string Text() const {
+        const std::string setting = facts->name;
         std::string text = setting + " (" + source.value_or("not set") + ")";
         if (rule) text += ": " + *rule;
         if (names) {
@@ -98,11 +98,9 @@ struct SettingRecord {
 SettingRecord MakeSettingRecord(const CSnapinPolicy& policy, PolicySetting setting) {
     const PolicyList& list = policy.Setting(setting);
     SettingRecord record;
-    record.setting = kPolicySettings[setting].name;
-    record.kind = kPolicySettings[setting].kind;
-    record.largest = kPolicySettings[setting].largest;
+    record.facts = &kPolicySettings[setting];
     record.source = SourceName(list.source);
-    if (record.kind == SettingKind::Dword) {
+    if (record.facts->kind == SettingKind::Dword) {
         record.rule = RuleName(policy.NewSnapins());
     } else {
         record.names.emplace();
@@ -129,17 +127,12 @@ bool HasSnapinFile(const CString& hostDirectory, const CString& name) {
 }  // namespace
 
 std::optional<std::string> StandingName(PolicyStanding standing) {
-    switch (standing) {
-        case PolicyStanding::Blocked: return "blocked";
-        case PolicyStanding::Required: return "required";
-        case PolicyStanding::Free: break;
-    }
-    return std::nullopt;
+    if (standing == PolicyStanding::Free) return std::nullopt;
+    return standing == PolicyStanding::Blocked ? "blocked" : "required";
 }
 
 std::string PolicyReason(PolicyStanding standing) {
-    const std::optional<std::string> name = StandingName(standing);
-    return name ? *name + " by policy" : std::string();
+    return standing == PolicyStanding::Free ? std::string() : *StandingName(standing) + " by policy";
 }
 
 std::string UnreadPolicyKey(const CSnapinPolicy& policy) {

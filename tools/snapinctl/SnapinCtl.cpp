@@ -6,7 +6,7 @@
 #include "registry/SnapinRegistry.h"
 #include "tools/snapinctl/Commands.h"
 #include "tools/snapinctl/ExitStatus.h"
-#include "tools/snapinctl/CommandLine.h"
+#include "tools/snapinctl/Options.h"
 #include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
@@ -26,10 +26,8 @@ int Redirect(HKEY predefined, const std::string& path) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
     if (!override) return ERROR_CALL_NOT_IMPLEMENTED;
     CRegistryKey key;
-    const LONG result =
-        RegCreateKeyExA(predefined, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
-    if (result != 0) return static_cast<int>(result);
-    return static_cast<int>(override(predefined, key));
+    const LONG result = key.Create(predefined, path.c_str());
+    return static_cast<int>(result != 0 ? result : override(predefined, key));
 }
 
 // --hkcu PATH makes HKEY_CURRENT_USER HKCU\PATH, --hklm PATH makes
