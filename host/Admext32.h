@@ -1,24 +1,12 @@
 #pragma once
-// The host's snap-in support library, admext32.dll. Snap-ins import the
-// menu registration by ordinal 276 and, for view snap-ins,
-// VMARegisterMDIChildWindow by name. The Adm* functions below ordinal 276
-// serve the host console and the tests: they read back what was registered.
+// The host's snap-in support library, admext32.dll, as the host console and
+// the tests see it: what a snap-in may call (SnapinHostApi.h) and the
+// functions that read back what was registered.
+#include "host/SnapinHostApi.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
-
-typedef void(__cdecl* SnapinMenuAction)(void);
-typedef void(__cdecl* SnapinMenuValid)(unsigned int* state);
-
-// Ordinal 276: registers a menu item. The host keeps the callbacks and
-// writes the item's host id through `hostItemId`. Returns 0, or -1 when the
-// table of items is full or an argument is missing.
-int __cdecl AdmRegisterMenuItem(const char* name, int reserved1, int reserved2, int reserved3,
-                                unsigned long* hostItemId, const char* text, const char* hint,
-                                SnapinMenuAction action, SnapinMenuValid valid, unsigned long flags);
-
-// A view snap-in announces an MDI child window class; the stand-in counts calls.
-int __cdecl VMARegisterMDIChildWindow(const char* windowClass);
 
 enum { ADM_MAX_MENU_ITEMS = 64 };
 
@@ -41,11 +29,6 @@ int __cdecl AdmGetMenuItemCount(void);
 // Copies item `index` (registration order); 0, or -1 for a bad index.
 int __cdecl AdmGetMenuItem(int index, AdmMenuItem* item);
 void __cdecl AdmResetMenuItems(void);
-
-// Signature of ordinal 276 for hosts that resolve it with GetProcAddress.
-typedef int(__cdecl* AdmRegisterMenuItemFn)(const char*, int, int, int, unsigned long*, const char*, const char*,
-                                            SnapinMenuAction, SnapinMenuValid, unsigned long);
-#define ADM_REGISTER_MENU_ITEM_ORDINAL 276
 
 #ifdef __cplusplus
 }

@@ -1,6 +1,6 @@
 #include "module/SnapinMenu.h"
 
-#include "host/Admext32.h"
+#include "host/SnapinHostApi.h"
 #include "module/Snapin.h"
 #include "ui/SnapinConfigDlg.h"
 

@@ -1,37 +1,33 @@
-// Whole values of a list, whatever their name length, type or size: what
-// snapinctl's export and apply read and write. Kept apart from the store's
-// other operations so that the module, which never calls them, links
-// neither.
-#include "registry/RegistryKey.h"
+// Whole values of a list, whatever their name length, type or size, and the
+// families' names: what snapinctl's export and apply read and write. Kept
+// apart from the store's other operations so that the module, which never
+// calls them, links none.
 #include "registry/SnapinRegistry.h"
 
-#include <algorithm>
+#include <cstring>
 
 int CSnapinRegistry::ReadListValues(const char* list, std::vector<ListValue>& values) {
     CRegistryKey key;
-    int result = OpenListKey(list, key.Receive());
+    int result = OpenListKey(list, key);
     if (result) return result;
-    DWORD count = 0, longestName = 0, largestData = 0;
-    result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &count, &longestName,
-                              &largestData, nullptr, nullptr);
-    if (result) return result;
-    std::vector<char> name(longestName + 1);
-    std::vector<char> data(largestData + 1);
-    for (DWORD index = 0; index < count; ++index) {
-        ListValue value;
-        DWORD nameLength = static_cast<DWORD>(name.size());
-        value.size = largestData;
-        result = RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &value.type,
-                               reinterpret_cast<BYTE*>(data.data()), &value.size);
-        if (result) return result;
-        value.name = CString(name.data(), static_cast<int>(nameLength));
-        value.bytes.assign(data.data(), data.data() + std::min(value.size, largestData));
-        data[std::min(value.size, largestData)] = '\0';
-        if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = data.data();
+    CValueReader reader(key);
+    for (DWORD index = 0; (result = reader.Read(index)) == 0; ++index) {
+        ListValue value{CString(reader.Name(), static_cast<int>(reader.NameLength())), reader.Type(), reader.Size()};
+        value.bytes.assign(reader.Data(), reader.Data() + reader.Size());
+        if (value.type == REG_SZ || value.type == REG_MULTI_SZ) value.text = reader.Data();
         if (value.name.Failed() || value.text.Failed()) return kFailedAllocation;
         values.push_back(value);
     }
-    return 0;
+    return result == ERROR_NO_MORE_ITEMS ? 0 : result;
+}
+
+const char* FamilyName(ListFamily family) { return family == ListFamily::Windows95 ? "95" : "nt"; }
+
+bool ParseFamilyName(const char* name, ListFamily& family) {
+    const bool nt = std::strcmp(name, FamilyName(ListFamily::WindowsNT)) == 0;
+    if (!nt && std::strcmp(name, FamilyName(ListFamily::Windows95)) != 0) return false;
+    family = nt ? ListFamily::WindowsNT : ListFamily::Windows95;
+    return true;
 }
 
 int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size) {
@@ -42,7 +38,6 @@ int CSnapinRegistry::WriteListValue(const char* list, const char* name, DWORD ty
     std::vector<char> guarded(data, data + size);
     guarded.push_back('\x01');
     CRegistryKey key;
-    const int result = CreateListKey(list, key.Receive());
-    if (result) return result;
-    return RegSetValueExA(key, name, 0, type, reinterpret_cast<const BYTE*>(guarded.data()), size);
+    const int result = CreateListKey(list, key);
+    return result ? result : key.SetValue(name, type, guarded.data(), size);
 }

@@ -7,32 +7,18 @@
 #include "registry/TextCase.h"
 
 #include <algorithm>
-#include <memory>
-#include <new>
 #include <utility>
 
 const char kPolicyKey[] = "Software\\Policies\\Velmark\\Velmark Administrator\\Snapins";
 
-namespace {
-const char* const kSettingNames[kPolicySettingCount] = {"Blocked", "Allowed", "Required", "NewSnapins"};
-// Doublings of a buffer for a value that grew while the key was read.
-constexpr int kMostRegrowths = 8;
-
-// A heap block for the names and data of one key's values.
-struct ValueBuffers {
-    std::unique_ptr<char[]> name;
-    std::unique_ptr<char[]> data;
-    DWORD nameChars = 0;
-    DWORD dataBytes = 0;  // one spare byte beyond it holds a terminator
-
-    bool Allocate(DWORD chars, DWORD bytes) {
-        name.reset(new (std::nothrow) char[chars]);
-        data.reset(new (std::nothrow) char[bytes + 1]);
-        nameChars = chars;
-        dataBytes = bytes;
-        return name && data;
-    }
+const PolicySettingFacts kPolicySettings[kPolicySettingCount] = {
+    {kBlockedSetting, "Blocked", SettingKind::NameList, 0},
+    {kAllowedSetting, "Allowed", SettingKind::NameList, 0},
+    {kRequiredSetting, "Required", SettingKind::NameList, 0},
+    {kNewSnapinsSetting, "NewSnapins", SettingKind::Dword, static_cast<DWORD>(NewSnapinsRule::Disable)},
 };
+
+namespace {
 
 // Why a trimmed text cannot be a file name; false when it can. The trail
 // bytes of double-byte characters are never taken for a reserved character.
@@ -88,25 +74,23 @@ int AddName(PolicyList& list, const char* text, const char* valueName, DWORD nam
 
 // A text value holding more after its first NUL than NULs is reported with
 // what follows, which no reader of a REG_SZ sees.
-int ReportTextAfterNul(PolicyList& list, const ValueBuffers& buffers, DWORD nameLength, int length, DWORD stored) {
-    DWORD end = stored;
-    while (end > static_cast<DWORD>(length) && buffers.data[end - 1] == '\0') --end;
+int ReportTextAfterNul(PolicyList& list, const CValueReader& value, int length) {
+    DWORD end = value.Size();
+    while (end > static_cast<DWORD>(length) && value.Data()[end - 1] == '\0') --end;
     if (end <= static_cast<DWORD>(length) + 1) return 0;
-    const CString dropped(buffers.data.get() + length + 1, static_cast<int>(end - length - 1));
-    return AddIgnored(list, buffers.name.get(), nameLength, IgnoredWhy::TextAfterNul, dropped);
+    const CString dropped(value.Data() + length + 1, static_cast<int>(end - length - 1));
+    return AddIgnored(list, value.Name(), value.NameLength(), IgnoredWhy::TextAfterNul, dropped);
 }
 
 // Names are read as Windows reads file names: leading and trailing spaces
 // and trailing dots do not count.
-int TakeListValue(PolicyList& list, bool blockList, ValueBuffers& buffers, DWORD nameLength, DWORD type,
-                  DWORD size) {
-    const DWORD stored = std::min(size, buffers.dataBytes);
-    buffers.data[stored] = '\0';
-    char* text = buffers.data.get();
+int TakeListValue(PolicyList& list, bool blockList, const CValueReader& value) {
+    char* text = value.Data();
     int length = lstrlenA(text);
+    const DWORD type = value.Type();
     const bool isText = type == REG_SZ || type == REG_EXPAND_SZ;
     if (isText) {
-        const int result = ReportTextAfterNul(list, buffers, nameLength, length, stored);
+        const int result = ReportTextAfterNul(list, value, length);
         if (result) return result;
     }
     for (; *text == ' '; ++text) --length;
@@ -117,8 +101,8 @@ int TakeListValue(PolicyList& list, bool blockList, ValueBuffers& buffers, DWORD
         return 0;
     }
     IgnoredWhy why;
-    if (ClassifyListValue(type, text, length, why)) return AddName(list, text, buffers.name.get(), nameLength);
-    return AddIgnored(list, buffers.name.get(), nameLength, why);
+    if (ClassifyListValue(type, text, length, why)) return AddName(list, text, value.Name(), value.NameLength());
+    return AddIgnored(list, value.Name(), value.NameLength(), why);
 }
 
 // Sorts the names and drops repeats, so that Names can search them. A heap
@@ -134,92 +118,71 @@ void SortNames(PolicyList& list) {
     while (names.end() != last) names.RemoveAt(names.GetSize() - 1);
 }
 
-// Every value of a name list, with buffers sized from the key's own figures.
-int ReadNameList(HKEY key, bool blockList, PolicyList& list) {
-    DWORD longestName = 0, largestData = 0;
-    int result = RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longestName,
-                                  &largestData, nullptr, nullptr);
-    if (result) return result;
-    // Double-byte names may take two bytes for each character counted.
-    ValueBuffers buffers;
-    if (!buffers.Allocate(2 * longestName + 2, largestData + 2)) return kFailedAllocation;
-    int regrowths = 0;
-    for (DWORD index = 0;;) {
-        DWORD nameLength = buffers.nameChars, type = REG_NONE, size = buffers.dataBytes;
-        result = RegEnumValueA(key, index, buffers.name.get(), &nameLength, nullptr, &type,
-                               reinterpret_cast<BYTE*>(buffers.data.get()), &size);
-        if (result == ERROR_MORE_DATA && regrowths++ < kMostRegrowths) {
-            if (!buffers.Allocate(2 * buffers.nameChars, 2 * buffers.dataBytes)) return kFailedAllocation;
-            continue;
-        }
-        if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result) return result;
-        result = TakeListValue(list, blockList, buffers, nameLength, type, size);
-        if (result) return result;
-        ++index;
-    }
-    SortNames(list);
-    return 0;
+// Every value of a name list.
+int ReadNameList(const CRegistryKey& key, bool blockList, PolicyList& list) {
+    CValueReader value(key);
+    int result = 0;
+    for (DWORD index = 0; (result = value.Read(index)) == 0; ++index)
+        if ((result = TakeListValue(list, blockList, value)) != 0) return result;
+    if (result == ERROR_NO_MORE_ITEMS) SortNames(list);
+    return result == ERROR_NO_MORE_ITEMS ? 0 : result;
 }
 
 // A policy key under HKEY_LOCAL_MACHINE or HKEY_CURRENT_USER, opened on first use.
-class PolicyRoot {
-public:
-    PolicyRoot(HKEY predefined, PolicySource source) : m_predefined(predefined), m_source(source) {}
+struct PolicyRoot {
+    HKEY predefined;
+    PolicySource source;
+    CRegistryKey key;
+    bool tried = false;
+    int result = 0;
 
     // 0 when the key is open or does not exist; otherwise the code.
     int Open() {
-        if (m_tried) return m_result;
-        m_tried = true;
-        m_result = RegOpenKeyExA(m_predefined, kPolicyKey, 0, KEY_READ, &m_key.Receive());
-        if (m_result == ERROR_FILE_NOT_FOUND) m_result = 0;
-        return m_result;
+        if (!tried) result = key.Open(predefined, kPolicyKey, KEY_READ);
+        tried = true;
+        return result == ERROR_FILE_NOT_FOUND ? 0 : result;
     }
-    HKEY Key() const { return m_key; }
-    PolicySource Source() const { return m_source; }
-
-private:
-    HKEY m_predefined;
-    PolicySource m_source;
-    CRegistryKey m_key;
-    bool m_tried = false;
-    int m_result = 0;
 };
 
 // A list whose key is missing: 0 when nothing else bears its name, and
 // ERROR_BADKEY when a value does, which cannot be read as the list.
-int CheckMissingList(HKEY root, const char* name) {
-    const int result = RegQueryValueExA(root, name, nullptr, nullptr, nullptr, nullptr);
+int CheckMissingList(const CRegistryKey& root, const char* name) {
+    const int result = root.QueryValue(name, nullptr, nullptr, nullptr);
     if (result == ERROR_FILE_NOT_FOUND) return 0;
     return result == 0 ? ERROR_BADKEY : result;
 }
 
-int ReadList(HKEY root, PolicySetting setting, PolicyList& list, bool& has) {
+int ReadList(const CRegistryKey& root, PolicySetting setting, PolicyList& list, bool& has) {
     CRegistryKey key;
-    const int result = RegOpenKeyExA(root, kSettingNames[setting], 0, KEY_READ, &key.Receive());
-    if (result == ERROR_FILE_NOT_FOUND) return CheckMissingList(root, kSettingNames[setting]);
+    const char* name = kPolicySettings[setting].name;
+    const int result = key.Open(root, name, KEY_READ);
+    if (result == ERROR_FILE_NOT_FOUND) return CheckMissingList(root, name);
     if (result) return result;
     has = true;
     return ReadNameList(key, setting == kBlockedSetting, list);
 }
 
-int ReadNewSnapins(HKEY root, PolicyList& setting, NewSnapinsRule& rule, bool& has) {
-    const char* name = kSettingNames[kNewSnapinsSetting];
+int ReadNewSnapins(const CRegistryKey& root, PolicyList& setting, NewSnapinsRule& rule, bool& has) {
+    const char* name = kPolicySettings[kNewSnapinsSetting].name;
     DWORD type = REG_NONE, value = 0, size = sizeof value;
-    const int result = RegQueryValueExA(root, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    const int result = root.QueryValue(name, &type, &value, &size);
     if (result == ERROR_FILE_NOT_FOUND) return 0;
     if (result != 0 && result != ERROR_MORE_DATA) return result;
     has = true;
     if (result == ERROR_MORE_DATA || type != REG_DWORD || size != sizeof value)
         return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::NotDword);
-    if (value > static_cast<DWORD>(NewSnapinsRule::Disable))
+    if (value > kPolicySettings[kNewSnapinsSetting].largest)
         return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::OutOfRange);
     rule = static_cast<NewSnapinsRule>(value);
     return 0;
 }
 }  // namespace
 
-const char* PolicySettingName(PolicySetting setting) { return kSettingNames[setting]; }
+PolicyStanding StandingAgainst(ListCategory list) {
+    return kSnapinLists[list].enabled ? PolicyStanding::Blocked : PolicyStanding::Required;
+}
+
+const char* PolicySettingName(PolicySetting setting) { return kPolicySettings[setting].name; }
 
 bool PolicyList::Names(const CString& upperName) const {
     const CString* found = std::lower_bound(names.begin(), names.end(), upperName,
@@ -251,18 +214,19 @@ int CSnapinPolicy::Read() {
             int result = root.Open();
             const int failedSetting = result ? -1 : index;
             bool has = false;
-            if (result == 0 && root.Key())
-                result = setting == kNewSnapinsSetting ? ReadNewSnapins(root.Key(), list, m_newSnapins, has)
-                                                       : ReadList(root.Key(), setting, list, has);
+            if (result == 0 && root.key)
+                result = kPolicySettings[setting].kind == SettingKind::Dword
+                             ? ReadNewSnapins(root.key, list, m_newSnapins, has)
+                             : ReadList(root.key, setting, list, has);
             if (result) {
                 Clear();
                 m_readable = false;
-                m_unreadSource = root.Source();
+                m_unreadSource = root.source;
                 m_unreadSetting = failedSetting;
                 return result;
             }
             if (has) {
-                list.source = root.Source();
+                list.source = root.source;
                 break;
             }
         }

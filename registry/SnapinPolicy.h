@@ -6,12 +6,14 @@
 // otherwise from the user, never merged.
 #include "framework/Array.h"
 #include "framework/String.h"
+#include "registry/SnapinLists.h"
 
 #include <windows.h>
 
 // Below HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER alike.
 extern const char kPolicyKey[];
 
+// A setting by its index in kPolicySettings.
 enum PolicySetting : int {
     kBlockedSetting = 0,
     kAllowedSetting = 1,
@@ -19,11 +21,26 @@ enum PolicySetting : int {
     kNewSnapinsSetting = 3,
 };
 constexpr int kPolicySettingCount = 4;
-// The subkey of a name list, or the value name of NewSnapins.
+
+enum class SettingKind { NameList, Dword };
+
+// Everything the code knows of a setting: the administrative templates and
+// snapinctl policy are checked against this table.
+struct PolicySettingFacts {
+    PolicySetting setting;
+    const char* name;  // the subkey of a name list, or the value name of a DWORD
+    SettingKind kind;
+    DWORD largest;  // a DWORD's largest value; it takes 0 to this
+};
+extern const PolicySettingFacts kPolicySettings[kPolicySettingCount];
+
 const char* PolicySettingName(PolicySetting setting);
 
 enum class PolicySource { None, Machine, User };
 enum class PolicyStanding { Free, Blocked, Required };
+// The standing that moves an entry out of the list: blocked for an enabled
+// list, required for a disabled one.
+PolicyStanding StandingAgainst(ListCategory list);
 // The values of NewSnapins: what start-up does with a new snap-in.
 enum class NewSnapinsRule : DWORD { Ask = 0, Enable = 1, Disable = 2 };
 

@@ -2,7 +2,6 @@
 
 #include "files/SnapinFiles.h"
 #include "registry/ListValueLimits.h"
-#include "registry/RegistryKey.h"
 #include "registry/TextCase.h"
 
 #include <algorithm>
@@ -12,7 +11,6 @@
 
 namespace {
 constexpr int kNoText = -1;
-constexpr DWORD kNameChars = kLongestValueName + 1;
 constexpr DWORD kDataBytes = kLargestValueData;
 // The longest data text the readers take back whole, terminator not
 // counted: WriteEntry writes nothing longer.
@@ -20,22 +18,7 @@ constexpr int kLongestDataText = kDataBytes - 1;
 
 static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI version record");
 
-// A value's type and data as the registry returns them. The spare byte holds
-// a terminator even when the data fills the whole size given to the platform.
-struct ValueData {
-    DWORD type = REG_NONE;
-    DWORD size = kDataBytes;
-    char bytes[kDataBytes + 1];
-
-    BYTE* Buffer() { return reinterpret_cast<BYTE*>(bytes); }
-    bool IsText() const { return type == REG_SZ || type == REG_MULTI_SZ; }
-
-    // The data up to its first NUL: of a REG_MULTI_SZ value, its first string.
-    const char* Text() {
-        bytes[std::min(size, kDataBytes)] = '\0';
-        return bytes;
-    }
-};
+bool IsText(DWORD type) { return type == REG_SZ || type == REG_MULTI_SZ; }
 
 // The upper-case form of a double-byte character through the locale's
 // Unicode mapping; false when the mapping fails or is no single double-byte
@@ -121,61 +104,34 @@ CString UpperCaseName(const char* name, UINT codePage) {
     return upper;
 }
 
-int CSnapinRegistry::OpenListKey(const char* list, HKEY& key) {
+int CSnapinRegistry::ListKeyInto(const char* list, CRegistryKey& key, bool create) {
     CString fullKey;
     int result = FullKeyText(list, fullKey);
     if (result) return result;
-    HKEY opened = nullptr;
-    result = RegOpenKeyA(HKEY_CURRENT_USER, fullKey, &opened);
-    if (result == ERROR_SUCCESS) key = opened;
+    CRegistryKey opened;
+    result = create ? opened.Create(HKEY_CURRENT_USER, fullKey) : opened.Open(HKEY_CURRENT_USER, fullKey);
+    if (result == ERROR_SUCCESS) key.Receive() = opened.Detach();
     return result;
 }
-
-int CSnapinRegistry::CreateListKey(const char* list, HKEY& key) {
-    CString fullKey;
-    int result = FullKeyText(list, fullKey);
-    if (result) return result;
-    HKEY opened = nullptr;
-    result = RegCreateKeyExA(HKEY_CURRENT_USER, fullKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                             nullptr, &opened, nullptr);
-    if (result == ERROR_SUCCESS) key = opened;
-    return result;
-}
-
-int CSnapinRegistry::CloseListKey(HKEY key) { return CRegistryKey(key).Close(); }
 
 int CSnapinRegistry::EnumEntries(const char* list, CStringList& names, CStringList* files) {
     CRegistryKey key;
-    int result = OpenListKey(list, key.Receive());
+    int result = OpenListKey(list, key);
     if (result) return result;
-    // A name too long for the buffer is passed over, not taken as the end of
+    // A name too long for the lists is passed over, not taken as the end of
     // the list: the names after it would otherwise count as unknown, and
     // their snap-ins be offered and written a second time. It is still
     // reported (234) once the list has been read to its end.
     int overlong = 0;
-    for (DWORD index = 0;; ++index) {
-        char name[kNameChars];
-        DWORD nameLength = kNameChars;
-        ValueData value;
-        result = RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, files ? value.Buffer() : nullptr,
-                               files ? &value.size : nullptr);
-        // Data too large for the host to load names no file; the name is
-        // then read alone.
-        if (result == ERROR_MORE_DATA && files) {
-            nameLength = kNameChars;
-            value.type = REG_NONE;
-            result = RegEnumValueA(key, index, name, &nameLength, nullptr, nullptr, nullptr, nullptr);
-        }
-        if (result == ERROR_MORE_DATA) {
-            overlong = result;
-            continue;
-        }
-        if (result) break;
-        const CString stored(name, static_cast<int>(nameLength));
+    CValueReader value(key);
+    for (DWORD index = 0; (result = value.Read(index)) == 0; ++index) {
+        if (value.NameLength() > kLongestValueName && (overlong = ERROR_MORE_DATA) != 0) continue;
+        const CString stored(value.Name(), static_cast<int>(value.NameLength()));
         CString upper = UpperCaseName(stored);
         if (stored.Failed() || upper.Failed() || !names.AddTail(std::move(upper))) return kFailedAllocation;
         if (!files) continue;
-        CString file = value.IsText() ? LoadedFileName(value.Text()) : CString();
+        // Data too large for the host to load names no file.
+        CString file = IsText(value.Type()) && value.Size() <= kDataBytes ? LoadedFileName(value.Data()) : CString();
         if (file.Failed() || !files->AddTail(std::move(file))) return kFailedAllocation;
     }
     return result == ERROR_NO_MORE_ITEMS ? overlong : result;
@@ -185,13 +141,17 @@ int CSnapinRegistry::ReadEntry(const char* list, const char* valueName, CString&
     // A null name would address the key's default value.
     if (!valueName) return ERROR_INVALID_PARAMETER;
     CRegistryKey key;
-    int result = OpenListKey(list, key.Receive());
+    int result = OpenListKey(list, key);
     if (result) return result;
-    ValueData value;
-    result = RegQueryValueExA(key, valueName, nullptr, &value.type, value.Buffer(), &value.size);
+    // The spare byte holds a terminator when the data fills the whole size;
+    // of a REG_MULTI_SZ value, the first string is taken.
+    DWORD type = REG_NONE, size = kDataBytes;
+    char bytes[kDataBytes + 1];
+    result = key.QueryValue(valueName, &type, bytes, &size);
     if (result) return result;
-    if (!value.IsText()) return kNoText;
-    CString text(value.Text());
+    if (!IsText(type)) return kNoText;
+    bytes[size] = '\0';
+    CString text(bytes);
     if (text.Failed()) return kFailedAllocation;
     data = std::move(text);
     return 0;
@@ -204,41 +164,36 @@ int CSnapinRegistry::WriteEntry(const char* list, const char* fileName, bool dat
     if (lstrlenA(fileName) > kLongestValueName || dataText.GetLength() > kLongestDataText)
         return ERROR_FILENAME_EXCED_RANGE;
     CRegistryKey key;
-    int result = CreateListKey(list, key.Receive());
-    if (result) return result;
-    return RegSetValueExA(key, fileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(dataText.GetString()),
-                          static_cast<DWORD>(dataText.GetLength() + 1));
+    const int result = CreateListKey(list, key);
+    return result ? result
+                  : key.SetValue(fileName, REG_SZ, dataText.GetString(), static_cast<DWORD>(dataText.GetLength() + 1));
 }
 
 int CSnapinRegistry::DeleteEntry(const char* list, const char* valueName) {
     if (!valueName) return ERROR_INVALID_PARAMETER;
     CRegistryKey key;
-    int result = OpenListKey(list, key.Receive());
-    if (result) return result;
-    return RegDeleteValueA(key, valueName);
+    const int result = OpenListKey(list, key);
+    return result ? result : key.DeleteValue(valueName);
 }
 
 int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CString& valueName) {
     if (!text) return ERROR_INVALID_PARAMETER;
     CRegistryKey key;
-    int result = OpenListKey(list, key.Receive());
+    int result = OpenListKey(list, key);
     if (result) return result;
-    for (DWORD index = 0;; ++index) {
-        char name[kNameChars];
-        DWORD nameLength = kNameChars;
-        ValueData value;
-        result = RegEnumValueA(key, index, name, &nameLength, nullptr, &value.type, value.Buffer(), &value.size);
+    CValueReader value(key);
+    for (DWORD index = 0; (result = value.Read(index)) == 0; ++index) {
         // An over-long neighbour is passed over, as EnumEntries does, so the
         // entries after it are still searched.
-        if (result == ERROR_MORE_DATA) continue;
-        if (result) return result;
-        if (value.IsText() && EqualIgnoringAsciiCase(text, value.Text())) {
-            CString found(name, static_cast<int>(nameLength));
+        if (value.NameLength() > kLongestValueName || value.Size() > kDataBytes) continue;
+        if (IsText(value.Type()) && EqualIgnoringAsciiCase(text, value.Data())) {
+            CString found(value.Name(), static_cast<int>(value.NameLength()));
             if (found.Failed()) return kFailedAllocation;
             valueName = std::move(found);
             return 0;
         }
     }
+    return result;
 }
 
 int CSnapinRegistry::GetEntryDescription(const char* list, const char* valueName, CString& description) {
@@ -269,8 +224,8 @@ EntryMove CSnapinRegistry::MoveStoredEntry(ListCategory from, const char* valueN
 int CSnapinRegistry::HoldsEntry(const char* list, const char* valueName, bool& holds) {
     if (!valueName) return ERROR_INVALID_PARAMETER;
     CRegistryKey key;
-    int result = OpenListKey(list, key.Receive());
-    if (result == 0) result = RegQueryValueExA(key, valueName, nullptr, nullptr, nullptr, nullptr);
+    int result = OpenListKey(list, key);
+    if (result == 0) result = key.QueryValue(valueName, nullptr, nullptr, nullptr);
     holds = result == 0;
     return result == ERROR_FILE_NOT_FOUND ? 0 : result;
 }
@@ -278,20 +233,19 @@ int CSnapinRegistry::HoldsEntry(const char* list, const char* valueName, bool& h
 int CSnapinRegistry::CopyStoredEntry(const char* from, const char* to, const char* valueName) {
     if (!valueName) return ERROR_INVALID_PARAMETER;
     CRegistryKey source;
-    int result = OpenListKey(from, source.Receive());
+    int result = OpenListKey(from, source);
     if (result) return result;
     DWORD type = REG_NONE, size = 0;
-    result = RegQueryValueExA(source, valueName, nullptr, &type, nullptr, &size);
+    result = source.QueryValue(valueName, &type, nullptr, &size);
     if (result) return result;
-    std::unique_ptr<BYTE[]> data(new (std::nothrow) BYTE[size ? size : 1]);
+    std::unique_ptr<char[]> data(new (std::nothrow) char[size ? size : 1]);
     if (!data) return kFailedAllocation;
     // A value that changed size since would come back cut: ERROR_MORE_DATA.
-    result = RegQueryValueExA(source, valueName, nullptr, &type, data.get(), &size);
+    result = source.QueryValue(valueName, &type, data.get(), &size);
     if (result) return result;
     CRegistryKey target;
-    result = CreateListKey(to, target.Receive());
-    if (result) return result;
-    return RegSetValueExA(target, valueName, 0, type, data.get(), size);
+    result = CreateListKey(to, target);
+    return result ? result : target.SetValue(valueName, type, data.get(), size);
 }
 
 CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {

@@ -2,6 +2,7 @@
 // The four snap-in lists under HKEY_CURRENT_USER and every read and write of them.
 #include "framework/Lists.h"
 #include "framework/String.h"
+#include "registry/RegistryKey.h"
 #include "registry/SnapinLists.h"
 
 #include <windows.h>
@@ -20,6 +21,10 @@ int ResolveFamily(ListFamily family, ListFamily& resolved);
 ListFamily PlatformFamily(DWORD platformId);
 // The suffix of a family's list keys: " WINNT" or " WIN95".
 const char* ListKeySuffix(ListFamily family);
+// "nt" or "95": a family as snapinctl's --platform and documents name it.
+const char* FamilyName(ListFamily family);
+// The family a name stands for; false for a text that names none.
+bool ParseFamilyName(const char* name, ListFamily& family);
 
 // One value of a list as stored, read whole whatever its size.
 struct ListValue {
@@ -41,9 +46,9 @@ struct EntryMove {
                       // standing in both lists
 };
 
-// Each operation names a list by its key text (ListKey), appends the platform suffix,
-// opens the key under HKEY_CURRENT_USER, does one registry operation and
-// closes the key again. Results: 0, a Win32 code, or -1 for a value that
+// Each operation names a list by its key text (ListKey), appends the platform
+// suffix and opens the key under HKEY_CURRENT_USER for that operation only;
+// a move looks at the other list first, then opens both. Results: 0, a Win32 code, or -1 for a value that
 // holds no text or a failed allocation. Output arguments change only when
 // the result is 0.
 class CSnapinRegistry {
@@ -51,10 +56,9 @@ public:
     explicit CSnapinRegistry(ListFamily family = ListFamily::Running) : m_family(family) {}
     virtual ~CSnapinRegistry() = default;
 
-    // The caller closes the key handed out (CloseListKey).
-    int OpenListKey(const char* list, HKEY& key);
-    int CreateListKey(const char* list, HKEY& key);
-    int CloseListKey(HKEY key);
+    // The list's key, into `key` only when it opened.
+    int OpenListKey(const char* list, CRegistryKey& key) { return ListKeyInto(list, key, false); }
+    int CreateListKey(const char* list, CRegistryKey& key) { return ListKeyInto(list, key, true); }
 
     // Appends the upper-cased value names; names appended before a failure
     // stay. With `files`, also appends for each name the file its data loads
@@ -87,6 +91,7 @@ public:
     int WriteListValue(const char* list, const char* name, DWORD type, const char* data, DWORD size);
 
 private:
+    int ListKeyInto(const char* list, CRegistryKey& key, bool create);
     EntryMove Move(ListCategory from, const char* valueName, bool asStored);
     int HoldsEntry(const char* list, const char* valueName, bool& holds);
     int CopyStoredEntry(const char* from, const char* to, const char* valueName);

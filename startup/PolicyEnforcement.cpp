@@ -4,10 +4,6 @@
 
 #include <utility>
 
-PolicyStanding StandingAgainst(const SnapinListFacts& list) {
-    return list.enabled ? PolicyStanding::Blocked : PolicyStanding::Required;
-}
-
 int PlanPolicyMoves(CSnapinRegistry& registry, const CSnapinPolicy& policy, CArray<PolicyMove>& moves) {
     if (!policy.Readable() || !policy.IsSet()) return 0;
     int unread = 0;
@@ -20,7 +16,7 @@ int PlanPolicyMoves(const KnownNames& known, const CSnapinPolicy& policy, CArray
     if (!policy.Readable() || !policy.IsSet()) return 0;
     for (const KnownNames::Known& entry : known) {
         const PolicyStanding standing = policy.StandingOfEntry(entry.name, entry.file);
-        if (standing != StandingAgainst(kSnapinLists[entry.list])) continue;
+        if (standing != StandingAgainst(entry.list)) continue;
         PolicyMove move{entry.list, CString(entry.name), standing, known.Holds(entry.name, OtherList(entry.list))};
         if (move.name.Failed() || !moves.Add(std::move(move))) return kFailedAllocation;
     }

@@ -8,10 +8,6 @@
 #include "registry/SnapinRegistry.h"
 #include "startup/SnapinScan.h"
 
-// The standing that would move an entry out of the list: blocked for an
-// enabled list, required for a disabled one.
-PolicyStanding StandingAgainst(const SnapinListFacts& list);
-
 // An entry whose list is against its standing: a blocked entry of an
 // enabled list or a required entry of a disabled one.
 struct PolicyMove {

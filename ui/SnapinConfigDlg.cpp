@@ -21,15 +21,12 @@ RowLook LookOf(const CSnapinPolicy& policy, ListCategory category, const CString
     // A policy that cannot be read manages nothing, yet the user may not
     // act against what it might say: every row is greyed as its list stands.
     if (!policy.Readable()) return {StartCheck(category), false, ""};
-    switch (policy.StandingOfEntry(name, file)) {
-    case PolicyStanding::Blocked:
-        return {0, false, " (blocked by your administrator)"};
-    case PolicyStanding::Required:
-        return {1, false, " (required by your administrator)"};
-    case PolicyStanding::Free:
-        break;
-    }
-    return {StartCheck(category), true, ""};
+    // An entry against its list shows the other list's check, for OK to move it.
+    const PolicyStanding standing = policy.StandingOfEntry(name, file);
+    const int check = standing == StandingAgainst(category) ? 1 - StartCheck(category) : StartCheck(category);
+    if (standing == PolicyStanding::Free) return {check, true, ""};
+    const bool blocked = standing == PolicyStanding::Blocked;
+    return {check, false, blocked ? " (blocked by your administrator)" : " (required by your administrator)"};
 }
 }  // namespace
 

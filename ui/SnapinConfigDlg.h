@@ -3,9 +3,9 @@
 // checked, and on OK moves each entry whose check differs from its list to
 // the other list of its kind. Entries the organisation's policy blocks or
 // requires, by their name or the file they load, are shown cleared or
-// checked, greyed, whatever their list; OK so carries out a policy move that
-// start-up left undone. The dialog owns the
-// records behind its rows.
+// checked, greyed, whatever their list; OK moves such an entry as it moves
+// any other, with its data rebuilt (start-up's policy moves copy it as
+// stored). The dialog owns the records behind its rows.
 #include "framework/Array.h"
 #include "framework/CheckListBox.h"
 #include "framework/Dialog.h"

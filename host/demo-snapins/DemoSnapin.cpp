@@ -3,7 +3,7 @@
 // snap-in's own menu item through ordinal 276 of admext32.dll, and the view
 // snap-in announces its MDI child window; the item's action shows a small
 // message box; ShutDown greys the item for any caller that still holds it.
-#include "host/Admext32.h"
+#include "host/SnapinHostApi.h"
 #include "host/demo-snapins/DemoSnapins.h"
 
 #include <windows.h>

@@ -77,10 +77,10 @@ TEST(ListKeys, KeysCarryTheSuffixOfTheReportedPlatform) {
     EXPECT_EQ(registry.WriteEntry(ListKey(kEnabledViewCategory), "VIEW.DLL", false), 0);
     EXPECT_EQ(ReadList(own.c_str()), (Entries{{"VIEW.DLL", "SNAPINS\\VIEW.DLL"}})) << own;
     EXPECT_FALSE(ListKeyExists(other.c_str())) << other;
-    HKEY key = nullptr;
+    CRegistryKey key;
     ASSERT_EQ(registry.OpenListKey(ListKey(kEnabledViewCategory), key), 0);
     EXPECT_EQ(RegQueryValueExA(key, "VIEW.DLL", nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
-    EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(key.Close(), ERROR_SUCCESS);
 }
 
 TEST(ListKeys, AStoreToldTheFamilyUsesItsSuffix) {
@@ -102,18 +102,18 @@ TEST(ListKeys, SuffixIsWinNtOnlyForTheNtPlatform) {
 TEST(ListKeys, OpenMissingKeyGives2AndLeavesTheHandle) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
-    HKEY key = reinterpret_cast<HKEY>(0x1234);
+    CRegistryKey key(reinterpret_cast<HKEY>(0x1234));
     EXPECT_EQ(registry.OpenListKey(ListKey(kDisabledViewCategory), key), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(key, reinterpret_cast<HKEY>(0x1234));
+    EXPECT_EQ(key.Detach(), reinterpret_cast<HKEY>(0x1234));
     ASSERT_EQ(registry.CreateListKey(ListKey(kDisabledViewCategory), key), 0);
     EXPECT_TRUE(ListKeyExists(kViewOff));
-    EXPECT_EQ(registry.CloseListKey(key), ERROR_SUCCESS);
+    EXPECT_EQ(key.Close(), ERROR_SUCCESS);
 }
 
 TEST(ListKeys, MissingTextsGive87) {
     ScratchHkcu hkcu;
     CSnapinRegistry registry;
-    HKEY key = nullptr;
+    CRegistryKey key;
     CString name("unchanged");
     EXPECT_EQ(registry.CreateListKey(nullptr, key), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(registry.WriteEntry(ListKey(kEnabledObjectCategory), nullptr, false), ERROR_INVALID_PARAMETER);

@@ -1,7 +1,10 @@
 #!/usr/bin/env python3
-"""check_policy_templates.py SnapinPolicy.cpp SnapinPolicy.h ADMX ADML ADM: both templates offer, for the machine
-and the user, exactly the lists and the value that the module's code reads; the ADMX's references resolve in the ADML."""
+"""check_policy_templates.py SNAPINCTL ADMX ADML ADM: both templates offer, for the machine and the user, exactly
+the lists and the value that the module reads, as `SNAPINCTL --json policy` gives them from the module's table of
+settings; the ADMX's references resolve in the ADML."""
+import json
 import re
+import subprocess
 import sys
 import xml.etree.ElementTree as ET
 
@@ -9,12 +12,12 @@ P = "{http://schemas.microsoft.com/GroupPolicy/2006/07/PolicyDefinitions}"
 BOTH = ("Machine", "User")
 
 
-def module_facts(source, header):  # kSettingNames: the name lists, then NewSnapins (kNewSnapinsSetting is last)
-    code = open(source).read()
-    key = re.search(r'kPolicyKey\[\] = "(.*?)";', code)[1].replace("\\\\", "\\")
-    *lists, value = re.findall(r'"(\w+)"', re.search(r"kSettingNames\[\w*\] = \{(.*?)\};", code, re.S)[1])
-    rules = re.search(r"enum class NewSnapinsRule[^{]*\{(.*?)\}", open(header).read(), re.S)[1]
-    facts = [f"list {key}\\{name}" for name in lists] + [f"dword {key}\\{value} " + " ".join(re.findall(r"= (\d+)", rules))]
+def module_facts(snapinctl):  # scratch keys stand for both hives, so no policy of the prefix is read
+    scratch = "Software\\PLUGWARD policy templates"
+    run = subprocess.run([snapinctl, "--json", "--hkcu", scratch, "--hklm", scratch, "policy"],
+                         capture_output=True, text=True, check=True)
+    settings = [record for record in map(json.loads, run.stdout.splitlines()) if "setting" in record]
+    facts = [f"{s['kind']} {s['key']}\\{s['setting']}" + "".join(f" {v}" for v in s["values"] or []) for s in settings]
     return {(cls, fact) for fact in facts for cls in BOTH}
 
 
@@ -64,8 +67,8 @@ def adm_facts(adm):
 
 
 def main():
-    source, header, admx, adml, adm = sys.argv[1:]
-    wanted, problems = module_facts(source, header), []
+    snapinctl, admx, adml, adm = sys.argv[1:]
+    wanted, problems = module_facts(snapinctl), []
     for template, facts in ((admx, admx_facts(admx, adml, problems)), (adm, adm_facts(adm))):
         problems += [f"{template}: lacks {cls} {line}" for cls, line in sorted(wanted - facts)]
         problems += [f"{template}: offers {cls} {line}, which the module does not read" for cls, line in sorted(facts - wanted)]

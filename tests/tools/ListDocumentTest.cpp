@@ -8,7 +8,6 @@
 #include "tests/tools/SnapinCtlFixture.h"
 #include "tools/snapinctl/ApplyCommands.h"
 #include "tools/snapinctl/Base64.h"
-#include "tools/snapinctl/Options.h"
 
 #include <cstdio>
 #include <memory>

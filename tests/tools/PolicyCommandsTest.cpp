@@ -36,12 +36,15 @@ TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
 
     const ProcessResult json = Managed("policy --json");
     ASSERT_EQ(json.exitCode, 0u) << json.err;
+    const auto setting = [](const std::string& fields) {  // every setting names the policy key
+        return Json::parse(R"({"key":"Software\\Policies\\Velmark\\Velmark Administrator\\Snapins",)" + fields);
+    };
     EXPECT_EQ(JsonLines(json), (std::vector<Json>{
-        Json::parse(R"({"setting":"Blocked","source":"machine","names":["*"],"rule":null,"ignored":[
+        setting(R"("setting":"Blocked","kind":"list","values":null,"source":"machine","names":["*"],"rule":null,"ignored":[
             {"name":"2","reason":"a path, not a file name"},{"name":"3","reason":"neither REG_SZ nor REG_EXPAND_SZ"}]})"),
-        Json::parse(R"({"setting":"Allowed","source":"user","names":["FREE.DLL"],"rule":null,"ignored":[]})"),
-        Json::parse(R"({"setting":"Required","source":"user","names":["EVT.DLL","GHOST.DLL"],"rule":null,"ignored":[]})"),
-        Json::parse(R"({"setting":"NewSnapins","source":"machine","names":null,"rule":"disable","ignored":[]})"),
+        setting(R"("setting":"Allowed","kind":"list","values":null,"source":"user","names":["FREE.DLL"],"rule":null,"ignored":[]})"),
+        setting(R"("setting":"Required","kind":"list","values":null,"source":"user","names":["EVT.DLL","GHOST.DLL"],"rule":null,"ignored":[]})"),
+        setting(R"("setting":"NewSnapins","kind":"dword","values":[0,1,2],"source":"machine","names":null,"rule":"disable","ignored":[]})"),
         Json::parse(R"({"unlistedRequired":["GHOST.DLL"],"reason":null})")}));
     EXPECT_EQ(Lines(Managed("policy").out)[0], "Blocked (machine): \"*\"");
     const ProcessResult noHost = RunSnapinctl(work, "policy --host \"" + (dir / "NOWHERE") + "\" --hkcu \"" +

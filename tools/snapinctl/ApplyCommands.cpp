@@ -114,12 +114,13 @@ bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const Lis
             kept.insert(FoldedValueName(value.name));
             const std::string unloadable = UnloadableRequired(context.policy, value);
             if (!unloadable.empty()) {
-                context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is required by policy: " + unloadable);
+                const std::string why = PolicyReason(PolicyStanding::Required) + ": " + unloadable;
+                context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + why);
                 breaks = true;
             }
-            if (standing != StandingAgainst(kSnapinLists[category])) continue;
-            context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + *StandingName(standing) +
-                               " by policy: the document puts it in the " + ListLabel(category) + " list");
+            if (standing != StandingAgainst(category)) continue;
+            context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + PolicyReason(standing) +
+                               ": the document puts it in the " + ListLabel(category) + " list");
             breaks = true;
         }
     }
@@ -128,7 +129,8 @@ bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const Lis
             if (StandingOfValue(context.policy, value) == PolicyStanding::Required &&
                 kept.insert(FoldedValueName(value.name)).second) {
                 context.err.Report("\"" + AnsiToUtf8(value.name) +
-                                   "\" is required by policy: the document drops it from the " +
+                                   "\" is " + PolicyReason(PolicyStanding::Required) +
+                                   ": the document drops it from the " +
                                    ListLabel(category) + " list");
                 breaks = true;
             }

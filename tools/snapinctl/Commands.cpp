@@ -81,28 +81,28 @@ int Inspect(const Options& options, CommandContext& context) {
 
 // clang-format off
 const CommandRow kCommandRows[] = {
-    // command, name, help, writes, usesLists, needsHost, an unreadable policy, arguments, run
-    {Command::List, "list", "every entry of the four lists, with its state and its standing in the policy",
+    // name, help, writes, usesLists, needsHost, an unreadable policy, arguments, run
+    {"list", "every entry of the four lists, with its state and its standing in the policy",
      false, true, true, UnreadablePolicy::Reported, ListArguments, List},
-    {Command::Prune, "prune", "removes the entries in the given states (default: missing), except required ones",
+    {"prune", "removes the entries in the given states (default: missing), except required ones",
      true, true, true, UnreadablePolicy::Refused, PruneArguments, Prune},
-    {Command::Export, "export", "writes the four lists of one family as they are",
+    {"export", "writes the four lists of one family as they are",
      false, true, false, UnreadablePolicy::Irrelevant, ExportArguments, Export},
-    {Command::Apply, "apply", "makes the four lists of the document's family equal to it, unless the policy forbids it",
+    {"apply", "makes the four lists of the document's family equal to it, unless the policy forbids it",
      true, true, false, UnreadablePolicy::Refused, ApplyArguments, Apply},
-    {Command::Scan, "scan", "what start-up discovery would do with each DLL of the snap-ins directory; changes nothing",
+    {"scan", "what start-up discovery would do with each DLL of the snap-ins directory; changes nothing",
      false, true, true, UnreadablePolicy::Reported, NoArguments, Scan},
-    {Command::Sync, "sync", "writes the new snap-ins as a start-up does, without its dialog; obeys Blocked and Required",
+    {"sync", "writes the new snap-ins as a start-up does, without its dialog; obeys Blocked and Required",
      true, true, true, UnreadablePolicy::Refused, SyncArguments, Sync},
-    {Command::Inspect, "inspect", "inspects files as start-up discovery does",
+    {"inspect", "inspects files as start-up discovery does",
      false, false, false, UnreadablePolicy::Irrelevant, InspectArguments, Inspect},
-    {Command::Enable, "enable", "moves entries to the enabled list of their kind, unless the policy blocks them",
+    {"enable", "moves entries to the enabled list of their kind, unless the policy blocks them",
      true, true, false, UnreadablePolicy::Refused, NameArguments, Enable},
-    {Command::Disable, "disable", "moves entries to the disabled list of their kind, unless the policy requires them",
+    {"disable", "moves entries to the disabled list of their kind, unless the policy requires them",
      true, true, false, UnreadablePolicy::Refused, NameArguments, Disable},
-    {Command::Policy, "policy", "the organisation's effective policy: each setting, its source and what it ignored",
+    {"policy", "the organisation's effective policy: each setting, its source and what it ignored",
      false, true, false, UnreadablePolicy::Reported, NoArguments, Policy},
-    {Command::Enforce, "enforce", "makes start-up's policy moves now: blocked entries disabled, required ones enabled",
+    {"enforce", "makes start-up's policy moves now: blocked entries disabled, required ones enabled",
      true, true, false, UnreadablePolicy::Refused, NoArguments, Enforce},
 };
 // clang-format on
@@ -113,15 +113,9 @@ const CommandRow* CommandRows(size_t& count) {
     return kCommandRows;
 }
 
-const CommandRow* FindCommand(Command command) {
-    for (const CommandRow& row : kCommandRows)
-        if (row.command == command) return &row;
-    return nullptr;
-}
-
 ListFamily PlatformOption(const Options& options) {
     ListFamily family = ListFamily::Running;
-    ParseFamilyName(options.platform, family);
+    ParseFamilyName(options.platform.c_str(), family);
     return family;
 }
 

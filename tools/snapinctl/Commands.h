@@ -20,7 +20,6 @@ enum class UnreadablePolicy {
 };
 
 struct CommandRow {
-    Command command;
     const char* name;
     const char* help;
     bool writes;     // changes the lists; --dry-run reports the changes instead
@@ -33,8 +32,6 @@ struct CommandRow {
 
 // The rows in the order --help lists them.
 const CommandRow* CommandRows(size_t& count);
-// The row of a command; null for one that has none.
-const CommandRow* FindCommand(Command command);
 
 // The family --platform names; Running without it.
 ListFamily PlatformOption(const Options& options);

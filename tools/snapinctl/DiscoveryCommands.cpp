@@ -5,6 +5,7 @@
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/FileState.h"
 #include "tools/snapinctl/JsonNames.h"
+#include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Text.h"
 
 #include <optional>
@@ -31,11 +32,8 @@ struct Destination {
 Destination StartupDestination(const CSnapinPolicy& policy, const CString& name) {
     const NewSnapinFate fate = FateOfNewSnapin(policy, name);
     if (!policy.Readable()) return {fate, "the policy cannot be read"};
-    switch (policy.StandingOf(name)) {
-        case PolicyStanding::Blocked: return {fate, "blocked by policy"};
-        case PolicyStanding::Required: return {fate, "required by policy"};
-        case PolicyStanding::Free: break;
-    }
+    const PolicyStanding standing = policy.StandingOf(name);
+    if (standing != PolicyStanding::Free) return {fate, PolicyReason(standing)};
     return {fate, fate == NewSnapinFate::Offer ? "" : "written without asking, as NewSnapins says"};
 }
 

@@ -136,7 +136,7 @@ bool ParseDocument(const std::string& text, ListDocument& document, std::string&
         return false;
     }
     const bool named = root.contains(json::kFamily) && root[json::kFamily].is_string();
-    if (!named || !ParseFamilyName(root[json::kFamily].get<std::string>(), document.family)) {
+    if (!named || !ParseFamilyName(root[json::kFamily].get<std::string>().c_str(), document.family)) {
         problem = std::string("\"family\" is neither \"") + FamilyName(ListFamily::WindowsNT) + "\" nor \"" +
                   FamilyName(ListFamily::Windows95) + "\"";
         return false;

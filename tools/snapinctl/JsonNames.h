@@ -18,6 +18,7 @@ constexpr char kFamily[] = "family";
 constexpr char kFile[] = "file";
 constexpr char kFrom[] = "from";
 constexpr char kIgnored[] = "ignored";
+constexpr char kKey[] = "key";
 constexpr char kKind[] = "kind";
 constexpr char kList[] = "list";
 constexpr char kLists[] = "lists";
@@ -34,5 +35,6 @@ constexpr char kStaleCopy[] = "staleCopy";
 constexpr char kState[] = "state";
 constexpr char kText[] = "text";
 constexpr char kType[] = "type";
+constexpr char kValues[] = "values";
 constexpr char kUnlistedRequired[] = "unlistedRequired";
 }  // namespace snapinctl::json

@@ -73,7 +73,7 @@ struct EntryRecord {
         std::string text = list.value_or("no list") + " " + name + ": " + StateName(state) + " (" + reason + ")";
         if (path) text += "; " + *path;
         if (description) text += "; \"" + *description + "\"";
-        if (standing != PolicyStanding::Free) text += "; " + *StandingName(standing) + " by policy";
+        if (standing != PolicyStanding::Free) text += "; " + PolicyReason(standing);
         return removed && *removed ? "removed " + text : text;
     }
 };
@@ -84,7 +84,7 @@ EntryRecord UnlistedRecord(CommandContext& context, const std::string& name) {
     record.name = name;
     record.path = AnsiToUtf8((context.hostDirectory + EntryData(name.c_str())).str());
     record.state = FileState::Missing;
-    record.reason = "required by policy, in no list and without a file: its kind is unknown";
+    record.reason = PolicyReason(PolicyStanding::Required) + ", in no list and without a file: its kind is unknown";
     record.standing = PolicyStanding::Required;
     return record;
 }
@@ -132,10 +132,10 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
         record.reason = "loads " + AnsiToUtf8(file.str()) + ", not " + AnsiToUtf8(upperName.str());
     }
     const bool sound = record.state == FileState::Ok || record.state == FileState::NameMismatch;
-    if (sound && record.standing == StandingAgainst(kSnapinLists[category])) {
+    if (sound && record.standing == StandingAgainst(category)) {
         record.state = FileState::AgainstPolicy;
-        record.reason = kSnapinLists[category].enabled ? "blocked by policy, yet in an enabled list"
-                                                       : "required by policy, yet in a disabled list";
+        record.reason = PolicyReason(record.standing) + ", yet in " +
+                        (kSnapinLists[category].enabled ? "an enabled list" : "a disabled list");
         if (file != upperName) record.reason += "; it loads " + AnsiToUtf8(file.str());
     }
     // The dialog shows the description, or the upper-cased name; a name too
@@ -268,7 +268,7 @@ int RunPrune(CommandContext& context, const std::vector<std::string>& states) {
         record.removed = prune;
         removed = removed || prune;
         keptRequired = keptRequired || required;
-        if (required) record.reason = "required by policy";
+        if (required) record.reason = PolicyReason(PolicyStanding::Required);
         if (prune || context.out.IsJson()) context.out.Write(record.Json(), record.Text());
         if (required && !context.out.IsJson()) context.out.Say("kept " + record.Text());
     });
@@ -307,7 +307,7 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
     }
     for (const CString& name : wanted) {
         if (standing(name) != refused) continue;
-        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + *StandingName(refused) + " by policy");
+        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + PolicyReason(refused));
         unknown = true;
     }
     if (unknown) return kExitFailure;

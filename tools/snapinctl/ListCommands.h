@@ -3,6 +3,7 @@
 // configuration dialog's move between the enabled and the disabled list.
 #include "registry/SnapinLists.h"
 #include "tools/snapinctl/CommandContext.h"
+#include "tools/snapinctl/MoveRecord.h"
 #include "tools/snapinctl/Output.h"
 
 #include <windows.h>
@@ -11,20 +12,6 @@
 #include <vector>
 
 namespace snapinctl {
-
-// An entry moved between the lists of its kind, or already where it was asked
-// to go, or a stale copy removed from `from` since `to` held the name already.
-struct MoveRecord {
-    std::string name;
-    ListCategory from = kEnabledObjectCategory;
-    ListCategory to = kEnabledObjectCategory;
-    bool changed = false;
-    std::string reason;  // enforce: why the policy moves it
-    bool staleCopy = false;
-
-    Record Json() const;
-    std::string Text() const;
-};
 
 // "REG_SZ", "REG_BINARY", ...
 std::string RegistryTypeName(DWORD type);

@@ -10,17 +10,6 @@ std::array<ListCategory, kListCount> AllLists() {
     return lists;
 }
 
-const char* FamilyName(ListFamily family) { return family == ListFamily::Windows95 ? "95" : "nt"; }
-
-bool ParseFamilyName(const std::string& name, ListFamily& family) {
-    for (const ListFamily named : {ListFamily::WindowsNT, ListFamily::Windows95}) {
-        if (name != FamilyName(named)) continue;
-        family = named;
-        return true;
-    }
-    return false;
-}
-
 std::string FoldedValueName(const std::string& name) {
     if (name.empty()) return name;
     const int length = static_cast<int>(name.size());

@@ -23,11 +23,6 @@ struct ListDocument {
 // The four categories in kSnapinLists order.
 std::array<ListCategory, kListCount> AllLists();
 
-// "nt" or "95": a family as --platform and the documents name it.
-const char* FamilyName(ListFamily family);
-// The family a name stands for; false for a text that names none.
-bool ParseFamilyName(const std::string& name, ListFamily& family);
-
 // A value name upper-cased as the registry matches names, so that two names
 // of one value fold to the same text.
 std::string FoldedValueName(const std::string& name);

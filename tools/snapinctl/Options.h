@@ -1,19 +1,20 @@
 #pragma once
-// snapinctl's command line, read with CLI11.
+// snapinctl's command line: what it asks for, and its reader (CommandLine.cpp,
+// with CLI11, built from the command table).
 #include <string>
 #include <vector>
 
 namespace snapinctl {
 
-enum class Command { List, Scan, Sync, Enable, Disable, Inspect, Export, Apply, Prune, Policy, Enforce };
+struct CommandRow;
 
 struct Options {
-    Command command = Command::List;
+    const CommandRow* command = nullptr;  // the row of the command to run
     bool json = false;
     std::string host;      // --host DIR; empty: the directory of snapinctl.exe
     std::string platform;  // --platform nt|95; empty: the running platform's
     std::string hkcu;      // --hkcu PATH: HKEY_CURRENT_USER becomes HKCU\PATH
-    std::string hklm;      // --hklm PATH: HKEY_LOCAL_MACHINE becomes HKCU\PATH
+    std::string hklm;      // --hklm PATH: HKEY_LOCAL_MACHINE becomes HKLM\PATH
     bool dryRun = false;              // every command that writes: write nothing
     bool check = false;               // list --check: exit 3 when an entry is not ok
     bool enableNew = true;            // sync --new enable|disable

@@ -6,7 +6,7 @@
 #include "tools/snapinctl/Errors.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/JsonNames.h"
-#include "tools/snapinctl/ListCommands.h"
+#include "tools/snapinctl/MoveRecord.h"
 #include "tools/snapinctl/Text.h"
 
 #include <new>
@@ -59,7 +59,7 @@ std::string IgnoredText(const IgnoredPolicyValue& value) {
 
 // One setting of the policy, as policy prints it.
 struct SettingRecord {
-    std::string setting;
+    const PolicySettingFacts* facts = nullptr;  // its row: name, kind, a DWORD's largest value
     std::optional<std::string> source;
     std::optional<std::vector<std::string>> names;  // a name list's; * for a Blocked of everything
     std::optional<std::string> rule;                // NewSnapins'
@@ -67,7 +67,13 @@ struct SettingRecord {
 
     Record Json() const {
         Record record;
-        record[json::kSetting] = setting;
+        record[json::kKey] = std::string(kPolicyKey);
+        const bool dword = facts->kind == SettingKind::Dword;
+        record[json::kSetting] = facts->name;
+        record[json::kKind] = dword ? "dword" : "list";
+        record[json::kValues] = Record();
+        for (DWORD value = 0; dword && value <= facts->largest; ++value)
+            record[json::kValues].push_back(value);
         record[json::kSource] = Nullable(source);
         record[json::kNames] = Nullable(names);
         record[json::kRule] = Nullable(rule);
@@ -76,6 +82,7 @@ struct SettingRecord {
         return record;
     }
     std::string Text() const {
+        const std::string setting = facts->name;
         std::string text = setting + " (" + source.value_or("not set") + ")";
         if (rule) text += ": " + *rule;
         if (names) {
@@ -91,9 +98,9 @@ struct SettingRecord {
 SettingRecord MakeSettingRecord(const CSnapinPolicy& policy, PolicySetting setting) {
     const PolicyList& list = policy.Setting(setting);
     SettingRecord record;
-    record.setting = PolicySettingName(setting);
+    record.facts = &kPolicySettings[setting];
     record.source = SourceName(list.source);
-    if (setting == kNewSnapinsSetting) {
+    if (record.facts->kind == SettingKind::Dword) {
         record.rule = RuleName(policy.NewSnapins());
     } else {
         record.names.emplace();
@@ -120,12 +127,12 @@ bool HasSnapinFile(const CString& hostDirectory, const CString& name) {
 }  // namespace
 
 std::optional<std::string> StandingName(PolicyStanding standing) {
-    switch (standing) {
-        case PolicyStanding::Blocked: return "blocked";
-        case PolicyStanding::Required: return "required";
-        case PolicyStanding::Free: break;
-    }
-    return std::nullopt;
+    if (standing == PolicyStanding::Free) return std::nullopt;
+    return standing == PolicyStanding::Blocked ? "blocked" : "required";
+}
+
+std::string PolicyReason(PolicyStanding standing) {
+    return standing == PolicyStanding::Free ? std::string() : *StandingName(standing) + " by policy";
 }
 
 std::string UnreadPolicyKey(const CSnapinPolicy& policy) {
@@ -134,7 +141,7 @@ std::string UnreadPolicyKey(const CSnapinPolicy& policy) {
     const int setting = policy.UnreadSetting();
     if (setting < 0) return key;
     const char* name = PolicySettingName(static_cast<PolicySetting>(setting));
-    return setting == kNewSnapinsSetting ? key + ", value " + name : key + "\\" + name;
+    return kPolicySettings[setting].kind == SettingKind::Dword ? key + ", value " + name : key + "\\" + name;
 }
 
 UnlistedRequired FindUnlistedRequired(CommandContext& context) {
@@ -190,7 +197,7 @@ int RunEnforce(CommandContext& context) {
         if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing, move.staleCopy})) throw std::bad_alloc();
         const int result = context.dryRun ? 0 : MakePolicyMoves(context.registry, one);
         const MoveRecord record{AnsiToUtf8(move.name.str()), move.from, OtherList(move.from), result == 0,
-                                *StandingName(move.standing) + " by policy", move.staleCopy};
+                                PolicyReason(move.standing), move.staleCopy};
         if (result != 0) {
             context.err.Report("cannot move \"" + record.name + "\" from the " + ListLabel(move.from) + " list to the " +
                                    ListLabel(record.to) + " list",

@@ -13,6 +13,9 @@ namespace snapinctl {
 
 // "blocked" or "required"; none for a free name.
 std::optional<std::string> StandingName(PolicyStanding standing);
+// Why the policy holds a name where it stands: "blocked by policy" or
+// "required by policy"; empty for a free name.
+std::string PolicyReason(PolicyStanding standing);
 
 // The key, or the value, whose reading made the policy unreadable, with its hive.
 std::string UnreadPolicyKey(const CSnapinPolicy& policy);

@@ -26,10 +26,8 @@ int Redirect(HKEY predefined, const std::string& path) {
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
     if (!override) return ERROR_CALL_NOT_IMPLEMENTED;
     CRegistryKey key;
-    const LONG result =
-        RegCreateKeyExA(predefined, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key.Receive(), nullptr);
-    if (result != 0) return static_cast<int>(result);
-    return static_cast<int>(override(predefined, key));
+    const LONG result = key.Create(predefined, path.c_str());
+    return static_cast<int>(result != 0 ? result : override(predefined, key));
 }
 
 // --hkcu PATH makes HKEY_CURRENT_USER HKCU\PATH, --hklm PATH makes
@@ -90,7 +88,7 @@ int EnterHostDirectory(const Options& options, CommandContext& context) {
 }
 
 int RunCommand(const Options& options, COutput& out, const CErrorOutput& err) {
-    const CommandRow* row = FindCommand(options.command);
+    const CommandRow* row = options.command;
     if (!row) {
         err.Report("the command has no entry in the command table");
         return kExitFailure;

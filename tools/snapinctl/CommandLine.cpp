@@ -47,7 +47,7 @@ void BuildParser(CLI::App& app, Options& options) {
         row.addArguments(*command, options);
         if (row.writes)
             command->add_flag("--dry-run", options.dryRun, "prints what the command would change and writes nothing");
-        command->callback([&options, selected = row.command] { options.command = selected; });
+        command->callback([&options, &row] { options.command = &row; });
         command->footer(footer);
     }
 }

@@ -7,16 +7,15 @@
 #include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
 #include "registry/TextCase.h"
-#include "startup/FileProbe.h"
+#include "module/FileProbe.h"
 
 namespace {
 // Writes the canonical value with the given data into the list's key.
 int WriteCanonicalValue(CSnapinRegistry& registry, const char* list, const char* data) {
     CRegistryKey key;
-    const int result = registry.CreateListKey(list, key.Receive());
-    if (result != 0) return result;
-    return RegSetValueExA(key, kCanonicalFileName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                          static_cast<DWORD>(lstrlenA(data) + 1));
+    const int result = registry.CreateListKey(list, key);
+    return result != 0 ? result
+                       : key.SetValue(kCanonicalFileName, REG_SZ, data, static_cast<DWORD>(lstrlenA(data) + 1));
 }
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "startup/FileProbe.h"
+#include "module/FileProbe.h"
 
 #include "framework/FileFind.h"
 
