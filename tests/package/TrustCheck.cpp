@@ -8,9 +8,7 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-LONG VerdictOnSignature(const char* path) {
+static LONG VerdictOnSignature(const char* path) {
     const std::wstring widePath(path, path + std::strlen(path));  // the tests' paths are ASCII
     WINTRUST_FILE_INFO file{sizeof(file), widePath.c_str(), nullptr, nullptr};
     // WTD_STATEACTION_IGNORE: WinVerifyTrust keeps nothing open.
@@ -19,8 +17,6 @@ LONG VerdictOnSignature(const char* path) {
     GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
     return WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data);
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)

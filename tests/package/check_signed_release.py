@@ -1,15 +1,14 @@
 #!/usr/bin/env python3
-"""A release signed by a throwaway publisher, packaged by scripts/package from
-the tested binaries into a scratch tree, under Wine's WinVerifyTrust: the
-shipped binaries and the installer hold, a byte changed in the code does not,
-and the unsigned build has no signature.
-
-check_signed_release.py SOURCE_DIR SCRATCH_DIR BIN_DIR TRUST_CHECK_EXE"""
-import glob, os, struct, subprocess, sys, zipfile
+"""check_signed_release.py SOURCE_DIR SCRATCH_DIR BIN_DIR TRUST_CHECK_EXE: the tested binaries packaged
+by scripts/package, signed by a throwaway publisher, in a scratch tree. Under Wine's WinVerifyTrust
+the shipped binaries and the installer hold, a byte changed in the code does not, and BIN_DIR's
+module carries no signature."""
+import glob, os, shutil, struct, subprocess, sys, zipfile
 
 top, scratch, bin_dir, trust_check = sys.argv[1:]
 publisher, shipped = f"{scratch}/publisher", f"{scratch}/shipped"
 subprocess.run([f"{top}/scripts/make-publisher", publisher], check=True)
+shutil.rmtree(f"{scratch}/package", ignore_errors=True)  # packages of an older version
 subprocess.run([f"{top}/scripts/package", bin_dir], check=True, env=dict(
     os.environ, BUILD_DIR=scratch,
     PLUGWARD_SIGN_CERT=f"{publisher}/publisher.pem", PLUGWARD_SIGN_KEY=f"{publisher}/publisher.key"))
