@@ -48,9 +48,9 @@ CString FileNameOfPath(const CString& path) {
     return CString(path.GetString() + FileNameOffset(path.GetString(), static_cast<size_t>(path.GetLength()), IsLeadByte));
 }
 
-int GetHostDirectory(CString& directory) {
+int GetModuleDirectory(HINSTANCE module, CString& directory) {
     CString path;
-    const int result = GetModulePath(nullptr, path);
+    const int result = GetModulePath(module, path);
     if (result != 0) return result;
     const size_t keep = DirectoryPrefixLength(path.GetString(), static_cast<size_t>(path.GetLength()), IsLeadByte);
     CString text(path, static_cast<int>(keep));

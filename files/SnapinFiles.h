@@ -12,8 +12,10 @@ int GetModulePath(HINSTANCE module, CString& path);
 // The text of a path after its last backslash (the whole path without one),
 // read as multibyte text of the active code page.
 CString FileNameOfPath(const CString& path);
-// The host executable's directory with its trailing backslash; 0 or a Win32 code.
-int GetHostDirectory(CString& directory);
+// A module's directory, the host executable's for null, with its trailing
+// backslash; 0 or a Win32 code.
+int GetModuleDirectory(HINSTANCE module, CString& directory);
+inline int GetHostDirectory(CString& directory) { return GetModuleDirectory(nullptr, directory); }
 
 // 0 for a snap-in (kind set), -1 for a file that is not one, or a Win32 code.
 int CheckSnapinImage(const char* path, int32_t& kind);

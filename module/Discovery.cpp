@@ -32,11 +32,11 @@ void AddRecord(NewSnapins& found, const ScannedFile& file) {
 
 // Writes each file the scan offers that the policy settles without asking;
 // returns a record for each one still to offer, in directory order.
-NewSnapins SettleNewSnapins(CSnapinRegistry& registry, const CSnapinPolicy& policy, const CArray<ScannedFile>& files) {
+NewSnapins SettleNewSnapins(CSnapinRegistry& registry, CPolicyJudge& judge, const CArray<ScannedFile>& files) {
     NewSnapins offered;
     for (const ScannedFile& file : files) {
         if (file.action != ScanAction::Offer) continue;
-        const NewSnapinFate fate = FateOfNewSnapin(policy, file.name);
+        const NewSnapinFate fate = FateOfNewSnapin(judge.Policy(), judge.StandingOfNewFile(file.name));
         if (fate == NewSnapinFate::Offer)
             AddRecord(offered, file);
         else if (fate != NewSnapinFate::Skip)
@@ -48,9 +48,9 @@ NewSnapins SettleNewSnapins(CSnapinRegistry& registry, const CSnapinPolicy& poli
 // A move that fails is left for the next start, or for the configuration
 // dialog's OK. The moves keep every name in some list, so `known` still
 // tells discovery which snap-ins are new.
-void EnforcePolicy(CSnapinRegistry& registry, const KnownNames& known, const CSnapinPolicy& policy) {
+void EnforcePolicy(CSnapinRegistry& registry, const KnownNames& known, CPolicyJudge& judge) {
     CArray<PolicyMove> moves;
-    PlanPolicyMoves(known, policy, moves);
+    PlanPolicyMoves(known, judge, moves);
     MakePolicyMoves(registry, moves);
 }
 
@@ -73,12 +73,15 @@ int CSnapinSetupApp::OnInit() {
     CSnapinRegistry registry;
     CSnapinPolicy policy;
     policy.Read();
+    // Without the host directory nothing new is found; the policy still
+    // applies, relative data then taken from the current directory.
+    CString hostDirectory;
+    const int host = GetHostDirectory(hostDirectory);
+    CPolicyJudge judge(policy, hostDirectory);
     int unread = 0;
     const KnownNames known = CollectKnownNames(registry, unread, policy.IsSet());
-    EnforcePolicy(registry, known, policy);
-
-    CString hostDirectory;
-    if (GetHostDirectory(hostDirectory) != 0) return -1;
+    EnforcePolicy(registry, known, judge);
+    if (host != 0) return -1;
 
     // A list that could not be read would make its snap-ins look new, and
     // offering them again would enable what the user disabled; a policy that
@@ -86,7 +89,7 @@ int CSnapinSetupApp::OnInit() {
     // or written this time.
     const NewSnapins snapins = unread || !policy.Readable()
                                    ? NewSnapins()
-                                   : SettleNewSnapins(registry, policy, ScanSnapinsDirectory(hostDirectory, known));
+                                   : SettleNewSnapins(registry, judge, ScanSnapinsDirectory(hostDirectory, known));
     if (!snapins.IsEmpty()) OfferAndRecord(registry, snapins);
 
     CreateMenuItem();

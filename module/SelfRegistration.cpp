@@ -7,7 +7,7 @@
 #include "registry/RegistryKey.h"
 #include "registry/SnapinRegistry.h"
 #include "registry/TextCase.h"
-#include "module/FileProbe.h"
+#include "files/FileProbe.h"
 
 namespace {
 // Writes the canonical value with the given data into the list's key.

@@ -92,3 +92,19 @@ CString LoadedFileName(const char* data) {
                              : CString(last, size) + ".DLL";
     return name.Failed() ? name : UpperCaseName(name);
 }
+
+bool IsRelativePath(const char* path) { return !IsPathSeparator(path[0]) && !(path[0] && path[1] == ':'); }
+
+CString LoadedPath(const CString& hostDirectory, const char* data) {
+    const CString file = LoadedFileName(data);
+    if (file.IsEmpty()) return file;  // none, or failed
+    const char* name = data;
+    for (int at = 0; data[at]; ++at) {
+        if (IsDBCSLeadByte(static_cast<BYTE>(data[at])) && data[at + 1])
+            ++at;
+        else if (IsPathSeparator(data[at]))
+            name = data + at + 1;
+    }
+    const CString path = IsRelativePath(data) ? hostDirectory + data : CString(data);
+    return std::memchr(name, '.', static_cast<size_t>(lstrlenA(name))) ? path : path + ".DLL";
+}

@@ -53,6 +53,13 @@ CString EntryData(const char* fileName);
 // LoadLibrary adds it. Empty when the data names no file, or is longer than
 // the host reads.
 CString LoadedFileName(const char* data);
+// The path of the file an entry's data makes the host load: relative data
+// taken from the host directory (with its backslash), and .DLL added to a
+// name without extension, as LoadLibrary adds it. Empty when the data names
+// no file, or is null.
+CString LoadedPath(const CString& hostDirectory, const char* data);
+// Whether a path is taken from the current directory: neither rooted nor on a drive.
+bool IsRelativePath(const char* path);
 // Drops the spaces and dots that Windows ignores at the end of a file name.
 int TrimmedNameLength(const char* text, int length);
 // The snap-ins directory as entries name it, with its backslash.

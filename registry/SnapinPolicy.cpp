@@ -12,10 +12,13 @@
 const char kPolicyKey[] = "Software\\Policies\\Velmark\\Velmark Administrator\\Snapins";
 
 const PolicySettingFacts kPolicySettings[kPolicySettingCount] = {
-    {kBlockedSetting, "Blocked", SettingKind::NameList, 0},
-    {kAllowedSetting, "Allowed", SettingKind::NameList, 0},
-    {kRequiredSetting, "Required", SettingKind::NameList, 0},
-    {kNewSnapinsSetting, "NewSnapins", SettingKind::Dword, static_cast<DWORD>(NewSnapinsRule::Disable)},
+    {kBlockedSetting, "Blocked", SettingKind::NameList, 0, 0},
+    {kAllowedSetting, "Allowed", SettingKind::NameList, 0, 0},
+    {kRequiredSetting, "Required", SettingKind::NameList, 0, 0},
+    {kNewSnapinsSetting, "NewSnapins", SettingKind::Dword, static_cast<DWORD>(NewSnapinsRule::Disable),
+     static_cast<DWORD>(NewSnapinsRule::Ask)},
+    // It guards what runs: a value it cannot read counts as on.
+    {kRequireTrustedPublisherSetting, "RequireTrustedPublisher", SettingKind::Dword, 1, 1},
 };
 
 namespace {
@@ -162,24 +165,30 @@ int ReadList(const CRegistryKey& root, PolicySetting setting, PolicyList& list, 
     return ReadNameList(key, setting == kBlockedSetting, list);
 }
 
-int ReadNewSnapins(const CRegistryKey& root, PolicyList& setting, NewSnapinsRule& rule, bool& has) {
-    const char* name = kPolicySettings[kNewSnapinsSetting].name;
+int ReadDword(const CRegistryKey& root, PolicySetting setting, PolicyList& list, DWORD& taken, bool& has) {
+    const PolicySettingFacts& facts = kPolicySettings[setting];
     DWORD type = REG_NONE, value = 0, size = sizeof value;
-    const int result = root.QueryValue(name, &type, &value, &size);
+    const int result = root.QueryValue(facts.name, &type, &value, &size);
     if (result == ERROR_FILE_NOT_FOUND) return 0;
     if (result != 0 && result != ERROR_MORE_DATA) return result;
     has = true;
-    if (result == ERROR_MORE_DATA || type != REG_DWORD || size != sizeof value)
-        return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::NotDword);
-    if (value > kPolicySettings[kNewSnapinsSetting].largest)
-        return AddIgnored(setting, name, static_cast<DWORD>(lstrlenA(name)), IgnoredWhy::OutOfRange);
-    rule = static_cast<NewSnapinsRule>(value);
-    return 0;
+    const bool dword = result == 0 && type == REG_DWORD && size == sizeof value;
+    if (dword && value <= facts.largest) {
+        taken = value;
+        return 0;
+    }
+    taken = facts.fallback;
+    return AddIgnored(list, facts.name, static_cast<DWORD>(lstrlenA(facts.name)),
+                      dword ? IgnoredWhy::OutOfRange : IgnoredWhy::NotDword);
 }
 }  // namespace
 
-PolicyStanding StandingAgainst(ListCategory list) {
-    return kSnapinLists[list].enabled ? PolicyStanding::Blocked : PolicyStanding::Required;
+bool KeepsFromRunning(PolicyStanding standing) {
+    return standing == PolicyStanding::Blocked || standing == PolicyStanding::Untrusted;
+}
+
+bool StandsAgainst(PolicyStanding standing, ListCategory list) {
+    return kSnapinLists[list].enabled ? KeepsFromRunning(standing) : standing == PolicyStanding::Required;
 }
 
 const char* PolicySettingName(PolicySetting setting) { return kPolicySettings[setting].name; }
@@ -197,7 +206,7 @@ void CSnapinPolicy::Clear() {
         setting.everything = false;
         setting.ignored.RemoveAll();
     }
-    m_newSnapins = NewSnapinsRule::Ask;
+    for (DWORD& value : m_dwords) value = 0;
     m_readable = true;
     m_unreadSource = PolicySource::None;
     m_unreadSetting = -1;
@@ -216,7 +225,7 @@ int CSnapinPolicy::Read() {
             bool has = false;
             if (result == 0 && root.key)
                 result = kPolicySettings[setting].kind == SettingKind::Dword
-                             ? ReadNewSnapins(root.key, list, m_newSnapins, has)
+                             ? ReadDword(root.key, setting, list, m_dwords[setting], has)
                              : ReadList(root.key, setting, list, has);
             if (result) {
                 Clear();

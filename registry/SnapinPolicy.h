@@ -19,8 +19,9 @@ enum PolicySetting : int {
     kAllowedSetting = 1,
     kRequiredSetting = 2,
     kNewSnapinsSetting = 3,
+    kRequireTrustedPublisherSetting = 4,
 };
-constexpr int kPolicySettingCount = 4;
+constexpr int kPolicySettingCount = 5;
 
 enum class SettingKind { NameList, Dword };
 
@@ -30,17 +31,22 @@ struct PolicySettingFacts {
     PolicySetting setting;
     const char* name;  // the subkey of a name list, or the value name of a DWORD
     SettingKind kind;
-    DWORD largest;  // a DWORD's largest value; it takes 0 to this
+    DWORD largest;   // a DWORD's largest value; it takes 0 to this
+    DWORD fallback;  // a DWORD's value when stored as another type or out of range
 };
 extern const PolicySettingFacts kPolicySettings[kPolicySettingCount];
 
 const char* PolicySettingName(PolicySetting setting);
 
 enum class PolicySource { None, Machine, User };
-enum class PolicyStanding { Free, Blocked, Required };
-// The standing that moves an entry out of the list: blocked for an enabled
-// list, required for a disabled one.
-PolicyStanding StandingAgainst(ListCategory list);
+// Untrusted: the file is not signed by a trusted publisher, while the policy
+// requires it. It ranks with Blocked, above Required.
+enum class PolicyStanding { Free, Blocked, Required, Untrusted };
+// Whether a standing keeps an entry from running.
+bool KeepsFromRunning(PolicyStanding standing);
+// Whether the standing moves an entry out of the list: blocked or untrusted
+// in an enabled list, required in a disabled one.
+bool StandsAgainst(PolicyStanding standing, ListCategory list);
 // The values of NewSnapins: what start-up does with a new snap-in.
 enum class NewSnapinsRule : DWORD { Ask = 0, Enable = 1, Disable = 2 };
 
@@ -54,8 +60,8 @@ enum class IgnoredWhy {
     NotFileName,   // holds " < > | or a control character
     OwnModule,     // the module's own file, which the policy never manages
     TextAfterNul,  // the name before the NUL is taken; `dropped` is what followed
-    NotDword,      // NewSnapins of another type than REG_DWORD
-    OutOfRange,    // NewSnapins other than 0, 1 or 2
+    NotDword,      // a DWORD setting of another type than REG_DWORD: its fallback is taken
+    OutOfRange,    // a DWORD setting above its largest value: its fallback is taken
 };
 
 struct IgnoredPolicyValue {
@@ -96,14 +102,18 @@ public:
     // none): blocked when either is, otherwise required when the file is.
     // The entry named after the module has none.
     PolicyStanding StandingOfEntry(const CString& upperName, const CString& upperFile) const;
-    NewSnapinsRule NewSnapins() const { return m_newSnapins; }
+    // A DWORD setting's value: 0 when not set.
+    DWORD Dword(PolicySetting setting) const { return m_dwords[setting]; }
+    NewSnapinsRule NewSnapins() const { return static_cast<NewSnapinsRule>(m_dwords[kNewSnapinsSetting]); }
+    // Whether only files signed by a trusted publisher may run.
+    bool RequiresTrustedPublisher() const { return m_dwords[kRequireTrustedPublisherSetting] != 0; }
     const PolicyList& Setting(PolicySetting setting) const { return m_settings[setting]; }
 
 private:
     void Clear();
 
     PolicyList m_settings[kPolicySettingCount];
-    NewSnapinsRule m_newSnapins = NewSnapinsRule::Ask;
+    DWORD m_dwords[kPolicySettingCount] = {};  // the DWORD settings' values
     bool m_readable = true;
     PolicySource m_unreadSource = PolicySource::None;
     int m_unreadSetting = -1;

@@ -114,7 +114,7 @@ int CSnapinRegistry::ListKeyInto(const char* list, CRegistryKey& key, bool creat
     return result;
 }
 
-int CSnapinRegistry::EnumEntries(const char* list, CStringList& names, CStringList* files) {
+int CSnapinRegistry::EnumEntries(const char* list, CStringList& names, CStringList* data) {
     CRegistryKey key;
     int result = OpenListKey(list, key);
     if (result) return result;
@@ -129,10 +129,9 @@ int CSnapinRegistry::EnumEntries(const char* list, CStringList& names, CStringLi
         const CString stored(value.Name(), static_cast<int>(value.NameLength()));
         CString upper = UpperCaseName(stored);
         if (stored.Failed() || upper.Failed() || !names.AddTail(std::move(upper))) return kFailedAllocation;
-        if (!files) continue;
-        // Data too large for the host to load names no file.
-        CString file = IsText(value.Type()) && value.Size() <= kDataBytes ? LoadedFileName(value.Data()) : CString();
-        if (file.Failed() || !files->AddTail(std::move(file))) return kFailedAllocation;
+        if (!data) continue;
+        CString text = IsText(value.Type()) && value.Size() <= kDataBytes ? CString(value.Data()) : CString();
+        if (text.Failed() || !data->AddTail(std::move(text))) return kFailedAllocation;
     }
     return result == ERROR_NO_MORE_ITEMS ? overlong : result;
 }

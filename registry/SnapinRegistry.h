@@ -61,9 +61,9 @@ public:
     int CreateListKey(const char* list, CRegistryKey& key) { return ListKeyInto(list, key, true); }
 
     // Appends the upper-cased value names; names appended before a failure
-    // stay. With `files`, also appends for each name the file its data loads
-    // (LoadedFileName; empty for data of no text or over 260 bytes).
-    int EnumEntries(const char* list, CStringList& names, CStringList* files = nullptr);
+    // stay. With `data`, also appends for each name its data's text: empty
+    // for data of no text or over 260 bytes, which the host cannot load.
+    int EnumEntries(const char* list, CStringList& names, CStringList* data = nullptr);
     int ReadEntry(const char* list, const char* valueName, CString& data);
     // Data is EntryData(fileName), or fileName itself when dataIsFileName.
     // An entry that EnumEntries, ReadEntry or FindEntryByValue could not read

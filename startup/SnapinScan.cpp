@@ -36,11 +36,15 @@ bool KnownNames::Before(const Known& a, const Known& b) {
     return order != 0 ? order < 0 : a.list < b.list;
 }
 
-bool KnownNames::Add(CString name, ListCategory list, CString file) {
-    return m_names.Add(Known{std::move(name), list, std::move(file)});
+bool KnownNames::Add(CString name, ListCategory list, CString data) {
+    return m_names.Add(Known{std::move(name), list, std::move(data)});
 }
 
-void KnownNames::Sort() { std::sort(m_names.begin(), m_names.end(), Before); }
+// A heap sort takes less code than std::sort, in a module whose size is counted.
+void KnownNames::Sort() {
+    std::make_heap(m_names.begin(), m_names.end(), Before);
+    std::sort_heap(m_names.begin(), m_names.end(), Before);
+}
 
 const KnownNames::Known* KnownNames::First(const CString& name) const {
     const Known* found = std::lower_bound(m_names.begin(), m_names.end(), name,
@@ -59,22 +63,22 @@ bool KnownNames::Holds(const CString& name, ListCategory list) const {
     return false;
 }
 
-int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names, CStringList* files) {
-    const int result = registry.EnumEntries(list.key, names, files);
+int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names, CStringList* data) {
+    const int result = registry.EnumEntries(list.key, names, data);
     return result == ERROR_FILE_NOT_FOUND || result == ERROR_MORE_DATA ? 0 : result;
 }
 
-KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread, bool withFiles) {
+KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread, bool withData) {
     KnownNames known;
     unread = 0;
     for (const SnapinListFacts& list : kSnapinLists) {
-        CStringList names, files;
-        const int result = ReadKnownNames(registry, list, names, withFiles ? &files : nullptr);
+        CStringList names, data;
+        const int result = ReadKnownNames(registry, list, names, withData ? &data : nullptr);
         if (result != 0) unread = result;
-        const CString* file = files.begin();
+        const CString* text = data.begin();
         for (const CString& name : names) {
-            CString copy(name), fileCopy(file != files.end() ? *file++ : CString());
-            if (copy.Failed() || fileCopy.Failed() || !known.Add(std::move(copy), list.category, std::move(fileCopy)))
+            CString copy(name), textCopy(text != data.end() ? *text++ : CString());
+            if (copy.Failed() || textCopy.Failed() || !known.Add(std::move(copy), list.category, std::move(textCopy)))
                 unread = kFailedAllocation;
         }
     }

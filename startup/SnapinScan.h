@@ -14,11 +14,11 @@ public:
     struct Known {
         CString name;
         ListCategory list;
-        CString file;  // the file its data loads (LoadedFileName), when read
+        CString data;  // its data's text, when read
     };
 
     // False when there is no memory for the name.
-    bool Add(CString name, ListCategory list, CString file = CString());
+    bool Add(CString name, ListCategory list, CString data = CString());
     // Makes the names searchable; Find needs it after the last Add.
     void Sort();
     // The first list holding the name, or null when none holds it.
@@ -36,20 +36,20 @@ private:
     CArray<Known> m_names;  // by name, then by list
 };
 
-// Appends the upper-cased value names of one list, and with `files` the
-// file each loads. A missing list holds nothing, and an over-long name is
+// Appends the upper-cased value names of one list, and with `data` the
+// text of each one's data. A missing list holds nothing, and an over-long name is
 // passed over and the rest of its list read: 0 then. Otherwise the code of
 // a list that exists but could not be read to its end, whose names are then
 // missing.
 int ReadKnownNames(CSnapinRegistry& registry, const SnapinListFacts& list, CStringList& names,
-                   CStringList* files = nullptr);
+                   CStringList* data = nullptr);
 
 // The value names of all four lists, in the order start-up reads them, and
-// with `withFiles` the file each entry loads, which the policy judges too.
+// with `withData` each entry's data, whose file the policy judges too.
 // `unread` receives the code of a list that exists but could not be read to
 // its end, whose names are then missing, or -1 when names could not be kept
 // for want of memory; 0 when every list was read.
-KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread, bool withFiles = false);
+KnownNames CollectKnownNames(CSnapinRegistry& registry, int& unread, bool withData = false);
 
 enum class ScanAction { Offer, Known, Skip };
 

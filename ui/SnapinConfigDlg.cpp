@@ -1,6 +1,8 @@
 #include "ui/SnapinConfigDlg.h"
 
+#include "files/SnapinFiles.h"
 #include "registry/SnapinRegistry.h"
+#include "startup/PolicyJudge.h"
 #include "ui/SnapinRows.h"
 #include "ui/resource.h"
 
@@ -17,16 +19,24 @@ struct RowLook {
     const char* suffix;
 };
 
-RowLook LookOf(const CSnapinPolicy& policy, ListCategory category, const CString& name, const CString& file) {
+const char* SuffixOf(PolicyStanding standing) {
+    switch (standing) {
+    case PolicyStanding::Blocked: return " (blocked by your administrator)";
+    case PolicyStanding::Required: return " (required by your administrator)";
+    case PolicyStanding::Untrusted: return " (not signed by a trusted publisher)";
+    case PolicyStanding::Free: break;
+    }
+    return "";
+}
+
+RowLook LookOf(CPolicyJudge& judge, ListCategory category, const CString& name, const CString& data) {
     // A policy that cannot be read manages nothing, yet the user may not
     // act against what it might say: every row is greyed as its list stands.
-    if (!policy.Readable()) return {StartCheck(category), false, ""};
+    if (!judge.Policy().Readable()) return {StartCheck(category), false, ""};
     // An entry against its list shows the other list's check, for OK to move it.
-    const PolicyStanding standing = policy.StandingOfEntry(name, file);
-    const int check = standing == StandingAgainst(category) ? 1 - StartCheck(category) : StartCheck(category);
-    if (standing == PolicyStanding::Free) return {check, true, ""};
-    const bool blocked = standing == PolicyStanding::Blocked;
-    return {check, false, blocked ? " (blocked by your administrator)" : " (required by your administrator)"};
+    const PolicyStanding standing = judge.StandingOfEntry(name, data);
+    const int check = StandsAgainst(standing, category) ? 1 - StartCheck(category) : StartCheck(category);
+    return {check, standing == PolicyStanding::Free, SuffixOf(standing)};
 }
 }  // namespace
 
@@ -39,11 +49,14 @@ void CSnapinConfigDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC
 BOOL CSnapinConfigDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_policy.Read();
+    CString hostDirectory;
+    GetHostDirectory(hostDirectory);
+    CPolicyJudge judge(m_policy, hostDirectory);
     // One repaint when the rows are in, not one per row.
     m_checkList.SendMessage(WM_SETREDRAW, FALSE);
     bool filled = true;
     for (ListCategory category : ListsInFillOrder())
-        if (!(filled = AddListRows(category))) break;
+        if (!(filled = AddListRows(judge, category))) break;
     m_checkList.SendMessage(WM_SETREDRAW, TRUE);
     InvalidateRect(m_checkList.m_hWnd, nullptr, TRUE);
     return filled ? TRUE : FALSE;
@@ -52,22 +65,23 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
 // A list that is missing or cannot be read adds no rows; without memory for
 // its entries the dialog stops adding rows, as it does when the list box
 // refuses one.
-bool CSnapinConfigDlg::AddListRows(ListCategory category) {
+bool CSnapinConfigDlg::AddListRows(CPolicyJudge& judge, ListCategory category) {
     CSnapinRegistry registry;
-    CStringList names, files;
-    if (registry.EnumEntries(ListKey(category), names, m_policy.IsSet() ? &files : nullptr) == kFailedAllocation)
+    CStringList names, data;
+    if (registry.EnumEntries(ListKey(category), names, m_policy.IsSet() ? &data : nullptr) ==
+        kFailedAllocation)
         return false;
-    const CString* file = files.begin();
+    const CString* text = data.begin();
     for (const CString& name : names)
-        if (!AddEntryRow(registry, category, name, file != files.end() ? *file++ : CString())) return false;
+        if (!AddEntryRow(registry, judge, category, name, text != data.end() ? *text++ : CString())) return false;
     return true;
 }
 
-bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name,
-                                   const CString& file) {
+bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, CPolicyJudge& judge, ListCategory category,
+                                   const CString& name, const CString& data) {
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
-    const RowLook look = LookOf(m_policy, category, name, file);
+    const RowLook look = LookOf(judge, category, name, data);
     const CString text = RowText(registry, ListKey(category), name) + look.suffix;
     if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);

@@ -3,7 +3,8 @@
 // checked, and on OK moves each entry whose check differs from its list to
 // the other list of its kind. Entries the organisation's policy blocks or
 // requires, by their name or the file they load, are shown cleared or
-// checked, greyed, whatever their list; OK moves such an entry as it moves
+// checked, greyed, whatever their list, and so are files it keeps from
+// running for want of a trusted publisher's signature; OK moves such an entry as it moves
 // any other, with its data rebuilt (start-up's policy moves copy it as
 // stored). The dialog owns the records behind its rows.
 #include "framework/Array.h"
@@ -15,6 +16,7 @@
 
 #include <memory>
 
+class CPolicyJudge;
 class CSnapinRegistry;
 
 class CSnapinConfigDlg : public CDialog {
@@ -29,9 +31,10 @@ protected:
     void OnOKButton();
 
 private:
-    bool AddListRows(ListCategory category);
-    // `file`: the file the entry loads, when the policy judges it.
-    bool AddEntryRow(CSnapinRegistry& registry, ListCategory category, const CString& name, const CString& file);
+    bool AddListRows(CPolicyJudge& judge, ListCategory category);
+    // `data`: the entry's data, when the policy judges its file.
+    bool AddEntryRow(CSnapinRegistry& registry, CPolicyJudge& judge, ListCategory category, const CString& name,
+                     const CString& data);
     SnapinItem* NewRecord(ListCategory category, const CString& name);
     SnapinItem* RecordOf(int row);
 

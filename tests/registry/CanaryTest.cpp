@@ -66,8 +66,8 @@ TEST(Canaries, EveryReaderAtItsLimitsStaysInsideItsBuffers) {
     std::map<std::string, std::pair<DWORD, std::string>> read;
     for (const ListValue& value : values) read[value.name.str()] = {value.type, std::string(value.bytes.begin(), value.bytes.end())};
     EXPECT_TRUE(read == kValues);
-    CStringList names, files;
-    EXPECT_EQ(registry.EnumEntries(list, names, &files), ERROR_MORE_DATA);  // the 256-character name
+    CStringList names, data;
+    EXPECT_EQ(registry.EnumEntries(list, names, &data), ERROR_MORE_DATA);  // the 256-character name
     EXPECT_EQ(names.GetCount(), 8);
     CString text, found;
     for (const auto& [name, length] : std::map<std::string, int>{{"EMPTY", 0}, {"ONE", 1}, {"D259", 258}, {"D260", 260}})

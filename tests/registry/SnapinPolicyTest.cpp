@@ -137,3 +137,24 @@ TEST_F(SnapinPolicyTest, ReadsTenThousandNamesWhole) {
     EXPECT_EQ(Standing("SNAPIN10001.DLL"), PolicyStanding::Free);
 }
 }  // namespace
+
+// RequireTrustedPublisher guards what runs: the machine's value masks the
+// user's, and a value it cannot read counts as on, and is reported.
+TEST_F(SnapinPolicyTest, RequireTrustedPublisherIsOnForAnyValueButZero) {
+    const struct {
+        HKEY root;
+        DWORD type, value;
+        bool on;
+        int ignored;
+    } cases[] = {{HKEY_CURRENT_USER, REG_DWORD, 1, true, 0},       {HKEY_LOCAL_MACHINE, REG_DWORD, 0, false, 0},
+                 {HKEY_LOCAL_MACHINE, REG_DWORD, 2, true, 1},      {HKEY_LOCAL_MACHINE, REG_SZ, '0', true, 1},
+                 {HKEY_LOCAL_MACHINE, REG_BINARY, 0, true, 1}};
+    for (const auto& c : cases) {
+        CRegistryKey key;  // the machine's value, once written, masks the user's 1 in every later case
+        ASSERT_TRUE(key.Create(c.root, kPolicyKey) == 0 &&
+                    key.SetValue("RequireTrustedPublisher", c.type, &c.value, c.type == REG_SZ ? 2 : 4) == 0);
+        ASSERT_EQ(policy_.Read(), 0);
+        EXPECT_EQ(policy_.RequiresTrustedPublisher(), c.on) << c.type << " " << c.value;
+        EXPECT_EQ(policy_.Setting(kRequireTrustedPublisherSetting).ignored.GetSize(), c.ignored) << c.type;
+    }
+}

@@ -173,9 +173,10 @@ TEST(EnumEntries, FilesComeInStepWithTheNames) {
     PutDword(kObjectOn, "C.DLL");
     PutEntry(kObjectOn, "D.DLL", std::string(260, 'D'));
     CSnapinRegistry registry;
-    CStringList names, files;
-    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names, &files), 0);
+    CStringList names, data, files;
+    EXPECT_EQ(registry.EnumEntries(ListKey(kEnabledObjectCategory), names, &data), 0);
     EXPECT_EQ(Names(names), (Strings{"A.DLL", "C.DLL", "D.DLL"}));
+    for (const CString& text : data) files.AddTail(LoadedFileName(text));
     EXPECT_EQ(Names(files), (Strings{"B.DLL", "", ""}));
 }
 

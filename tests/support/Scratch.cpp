@@ -1,5 +1,8 @@
 #include "tests/support/Scratch.h"
 
+#include <fstream>
+#include <iterator>
+
 #include <atomic>
 #include <cstdio>
 
@@ -45,6 +48,28 @@ ScratchHkcu::~ScratchHkcu() {
     m_key.Close();
     RegDeleteTreeA(m_redirected, m_path.c_str());
     RegDeleteKeyA(m_redirected, kScratchRoot);  // fails while other scratch keys remain
+}
+
+bool ScratchHklm::UseAuthenticode(bool trust) {
+    const auto read = [](const char* name) {
+        std::ifstream file(ExecutableDirectory() + name, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(file), {});
+    };
+    const std::string blob = read("trusted.blob");
+    const std::string certificate = "Software\\Microsoft\\SystemCertificates\\TrustedPublisher\\Certificates\\" + read("trusted.thumbprint");
+    CRegistryKey real, copy, store;
+    const auto create = [this](const std::string& path, CRegistryKey& made) {
+        return RegCreateKeyExA(key(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made.Receive(), nullptr) == 0;
+    };
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Cryptography", 0, KEY_READ, &real.Receive());
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, key());
+    if (blob.empty() || !create("Software\\Microsoft\\Cryptography", copy) ||
+        RegCopyTreeA(real, nullptr, copy) != 0)
+        return false;
+    return !trust || (create(certificate, store) &&
+                      RegSetValueExA(store, "Blob", 0, REG_BINARY, reinterpret_cast<const BYTE*>(blob.data()),
+                                     static_cast<DWORD>(blob.size())) == 0);
 }
 
 TempDir::TempDir() {

@@ -33,6 +33,13 @@ private:
 class ScratchHklm : public ScratchHkcu {
 public:
     ScratchHklm() : ScratchHkcu(HKEY_LOCAL_MACHINE) {}
+
+    // Copies Authenticode's own registration in from the real
+    // HKEY_LOCAL_MACHINE (without it nothing verifies), and with `trust` makes
+    // the build's throwaway test publisher (signed_trusted.dll's signer)
+    // trusted: its certificate into this machine's Trusted Publishers store,
+    // where the registry keeps it.
+    bool UseAuthenticode(bool trust = true);
 };
 
 // A fresh directory under the temporary directory, deleted with its contents.

@@ -61,3 +61,4 @@ void PutMachinePolicy(const char* setting, const std::string& name, const std::s
 }
 
 void ForgetMachinePolicy() { RegDeleteTreeA(HKEY_LOCAL_MACHINE, "Software\\Policies"); }
+

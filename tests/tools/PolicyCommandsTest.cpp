@@ -32,6 +32,7 @@ TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
     PutPolicyText(HKEY_CURRENT_USER, "Required", "2", "GHOST.DLL");
     PutPolicyDword(HKEY_CURRENT_USER, "", "NewSnapins", 7);
     PutPolicyDword(HKEY_LOCAL_MACHINE, "", "NewSnapins", 2);
+    PutPolicyText(HKEY_CURRENT_USER, "", "RequireTrustedPublisher", "no");
     PutEntry(kObjectOff, "EVT.DLL", "SNAPINS\\EVT.DLL");
 
     const ProcessResult json = Managed("policy --json");
@@ -45,7 +46,9 @@ TEST_F(SnapinCtlPolicy, PolicyGivesEachSettingItsSourceNamesAndIgnoredValues) {
         setting(R"("setting":"Allowed","kind":"list","values":null,"source":"user","names":["FREE.DLL"],"rule":null,"ignored":[]})"),
         setting(R"("setting":"Required","kind":"list","values":null,"source":"user","names":["EVT.DLL","GHOST.DLL"],"rule":null,"ignored":[]})"),
         setting(R"("setting":"NewSnapins","kind":"dword","values":[0,1,2],"source":"machine","names":null,"rule":"disable","ignored":[]})"),
-        Json::parse(R"({"unlistedRequired":["GHOST.DLL"],"reason":null})")}));
+        setting(R"x("setting":"RequireTrustedPublisher","kind":"dword","values":[0,1],"source":"user","names":null,"rule":"on",
+            "ignored":[{"name":"RequireTrustedPublisher","reason":"not a REG_DWORD; taken as 1 (on)"}]})x"),
+        Json::parse(R"({"trustedPublishers":[]})"), Json::parse(R"({"unlistedRequired":["GHOST.DLL"],"reason":null})")}));
     EXPECT_EQ(Lines(Managed("policy").out)[0], "Blocked (machine): \"*\"");
     const ProcessResult noHost = RunSnapinctl(work, "policy --host \"" + (dir / "NOWHERE") + "\" --hkcu \"" +
                                                         hkcu.path() + "\" --hklm \"" + machine.path() + "\"");

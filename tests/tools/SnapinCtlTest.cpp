@@ -140,22 +140,22 @@ TEST(ParseCommandLine, EveryCommandRunsThroughItsOwnRow) {
 TEST(InspectRecord, KeysInOrderAndNullDescription) {
     EXPECT_EQ(InspectRecord(Report("C:\\x\\a.dll", FileState::Ok, 0, 2, ImageVerdict::Snapin, 0, "View")).dump(),
               "{\"file\":\"C:\\\\x\\\\a.dll\",\"name\":\"A.DLL\",\"list\":null,\"check\":0,\"kind\":2,\"state\":\"ok\","
-              "\"reason\":\"view snap-in\",\"descriptionCode\":0,\"description\":\"View\",\"descriptionReason\":null}");
+              "\"reason\":\"view snap-in\",\"descriptionCode\":0,\"description\":\"View\",\"descriptionReason\":null,\"signature\":\"cannot verify\",\"signer\":null,\"thumbprint\":null,\"trustedPublisher\":false}");
     EXPECT_EQ(InspectRecord(Report("b.dll", FileState::NotSnapin, -1, 1, ImageVerdict::MissingInitSnapinMarker, -2, "x")).dump(),
               "{\"file\":\"b.dll\",\"name\":\"B.DLL\",\"list\":null,\"check\":-1,\"kind\":null,\"state\":\"not-snapin\","
               "\"reason\":\"a .rdata section lacks the InitSnapin marker\",\"descriptionCode\":-2,\"description\":null,"
-              "\"descriptionReason\":\"no U.S. English FileDescription\"}");
+              "\"descriptionReason\":\"no U.S. English FileDescription\",\"signature\":\"cannot verify\",\"signer\":null,\"thumbprint\":null,\"trustedPublisher\":false}");
 }
 
 TEST(InspectText, Examples) {
     EXPECT_EQ(InspectText(Report("a.dll", FileState::Ok, 0, 1, ImageVerdict::Snapin, 0, "Object")),
-              "a.dll: object snap-in; description \"Object\"");
+              "a.dll: object snap-in; description \"Object\"; cannot verify");
     EXPECT_EQ(InspectText(Report("b.dll", FileState::Ok, 0, 0, ImageVerdict::Snapin, -2, "")),
-              "b.dll: snap-in without import section; no description (no U.S. English FileDescription)");
+              "b.dll: snap-in without import section; no description (no U.S. English FileDescription); cannot verify");
     EXPECT_EQ(InspectText(Report("c.exe", FileState::NotSnapin, -1, 0, ImageVerdict::NotLibrary, 0, "Program")),
-              "c.exe: not a snap-in (not a library (IMAGE_FILE_DLL not set)); description \"Program\"");
+              "c.exe: not a snap-in (not a library (IMAGE_FILE_DLL not set)); description \"Program\"; cannot verify");
     EXPECT_EQ(InspectText(Report("e.dll", FileState::Ok, 0, 1, ImageVerdict::Snapin, kCorruptVersionBlock, "")),
-              "e.dll: object snap-in; no description (a corrupt version block)");
+              "e.dll: object snap-in; no description (a corrupt version block); cannot verify");
     const std::string missing = InspectText(Report("d.dll", FileState::Missing, 2, 0, ImageVerdict::Snapin, 2, ""));
     EXPECT_EQ(missing.find("d.dll: not inspected (error 2"), 0u) << missing;
     EXPECT_NE(missing.find("; no description (error 2"), std::string::npos) << missing;
@@ -304,7 +304,7 @@ TEST(Program, OneLinePerFileWhateverTheVerdicts) {
         if (json) {
             EXPECT_NE(lines[0].find("\"kind\":1,\"state\":\"ok\",\"reason\":\"object snap-in\",\"descriptionCode\":0,"
                                     "\"description\":\"" + std::string(fixtures::kObjectDescription) +
-                                    "\",\"descriptionReason\":null}"),
+                                    "\",\"descriptionReason\":null,"),
                       std::string::npos) << lines[0];
             EXPECT_NE(lines[1].find("\"check\":0,\"kind\":2"), std::string::npos) << lines[1];
             EXPECT_NE(lines[2].find("\"check\":0,\"kind\":0"), std::string::npos) << lines[2];

@@ -311,7 +311,7 @@ def compare(args):
     counts = {}
     described = 0
     keys = ["file", "name", "list", "check", "kind", "state", "reason", "descriptionCode", "description",
-            "descriptionReason"]
+            "descriptionReason", "signature", "signer", "thumbprint", "trustedPublisher"]
     for path, line in zip(files, lines):
         try:
             got = json.loads(line)

@@ -82,15 +82,22 @@ bool ReadStoredLists(CommandContext& context, ListFamily family, ListDocument& d
 }
 
 // The upper-cased file a value's text names; empty for other types.
-CString FileOfValue(const DocumentValue& value, bool expandable = false) {
+// The text the host reads of a value's data; null for a type it reads none of.
+const char* TextOfValue(const DocumentValue& value, bool expandable = false) {
     const bool text = value.type == REG_SZ || value.type == REG_MULTI_SZ || (expandable && value.type == REG_EXPAND_SZ);
-    CString file = text ? LoadedFileName(value.bytes.c_str()) : CString();
+    return text ? value.bytes.c_str() : nullptr;
+}
+
+CString FileOfValue(const DocumentValue& value, bool expandable = false) {
+    const char* text = TextOfValue(value, expandable);
+    CString file = text ? LoadedFileName(text) : CString();
     if (file.Failed()) throw std::bad_alloc();
     return file;
 }
 
-PolicyStanding StandingOfValue(const CSnapinPolicy& policy, const DocumentValue& value) {
-    return policy.StandingOfEntry(UpperCaseName(value.name.c_str()), FileOfValue(value));
+PolicyStanding StandingOfValue(CPolicyJudge& judge, const DocumentValue& value) {
+    const CString name = UpperCaseName(value.name.c_str());
+    return judge.WithTrust(judge.Policy().StandingOfEntry(name, FileOfValue(value)), name, TextOfValue(value));
 }
 
 // Why a value named after a required file would not load it; empty when it would.
@@ -108,9 +115,10 @@ std::string UnloadableRequired(const CSnapinPolicy& policy, const DocumentValue&
 bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const ListDocument& wanted) {
     std::set<std::string> kept;
     bool breaks = false;
+    CPolicyJudge judge(context.policy, context.hostDirectory);
     for (const ListCategory category : AllLists()) {
         for (const DocumentValue& value : wanted.lists[category]) {
-            const PolicyStanding standing = StandingOfValue(context.policy, value);
+            const PolicyStanding standing = StandingOfValue(judge, value);
             kept.insert(FoldedValueName(value.name));
             const std::string unloadable = UnloadableRequired(context.policy, value);
             if (!unloadable.empty()) {
@@ -118,15 +126,15 @@ bool BreaksPolicy(CommandContext& context, const ListDocument& stored, const Lis
                 context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + why);
                 breaks = true;
             }
-            if (standing != StandingAgainst(category)) continue;
-            context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + PolicyReason(standing) +
+            if (!StandsAgainst(standing, category)) continue;
+            context.err.Report("\"" + AnsiToUtf8(value.name) + "\" is " + PolicyReason(standing, judge.LastVerdict()) +
                                ": the document puts it in the " + ListLabel(category) + " list");
             breaks = true;
         }
     }
     for (const ListCategory category : AllLists())
         for (const DocumentValue& value : stored.lists[category])
-            if (StandingOfValue(context.policy, value) == PolicyStanding::Required &&
+            if (StandingOfValue(judge, value) == PolicyStanding::Required &&
                 kept.insert(FoldedValueName(value.name)).second) {
                 context.err.Report("\"" + AnsiToUtf8(value.name) +
                                    "\" is " + PolicyReason(PolicyStanding::Required) +

@@ -26,21 +26,25 @@ const char* ActionName(ScanAction action) {
 struct Destination {
     NewSnapinFate fate = NewSnapinFate::Offer;
     std::string why;  // the policy's part in it; empty when it has none
+    PolicyStanding standing = PolicyStanding::Free;
 };
 
-// What start-up does under the policy, NewSnapins included.
-Destination StartupDestination(const CSnapinPolicy& policy, const CString& name) {
-    const NewSnapinFate fate = FateOfNewSnapin(policy, name);
-    if (!policy.Readable()) return {fate, "the policy cannot be read"};
-    const PolicyStanding standing = policy.StandingOf(name);
-    if (standing != PolicyStanding::Free) return {fate, PolicyReason(standing)};
-    return {fate, fate == NewSnapinFate::Offer ? "" : "written without asking, as NewSnapins says"};
+// What start-up does under the policy, NewSnapins included. Only a file it
+// would offer has its signature looked at.
+Destination StartupDestination(CPolicyJudge& judge, const ScannedFile& file) {
+    const CSnapinPolicy& policy = judge.Policy();
+    const PolicyStanding standing =
+        file.action == ScanAction::Offer ? judge.StandingOfNewFile(file.name) : policy.StandingOf(file.name);
+    const NewSnapinFate fate = FateOfNewSnapin(policy, standing);
+    if (!policy.Readable()) return {fate, "the policy cannot be read", standing};
+    if (standing != PolicyStanding::Free) return {fate, PolicyReason(standing, judge.LastVerdict()), standing};
+    return {fate, fate == NewSnapinFate::Offer ? "" : "written without asking, as NewSnapins says", standing};
 }
 
 // What sync does: Blocked and Required as start-up, --new in place of NewSnapins.
-Destination SyncDestination(const CSnapinPolicy& policy, const CString& name, bool enableNew) {
-    Destination destination = StartupDestination(policy, name);
-    if (destination.fate != NewSnapinFate::Skip && policy.StandingOf(name) == PolicyStanding::Free)
+Destination SyncDestination(CPolicyJudge& judge, const ScannedFile& file, bool enableNew) {
+    Destination destination = StartupDestination(judge, file);
+    if (destination.fate != NewSnapinFate::Skip && destination.standing == PolicyStanding::Free)
         destination = {enableNew ? NewSnapinFate::WriteEnabled : NewSnapinFate::WriteDisabled, ""};
     return destination;
 }
@@ -119,8 +123,9 @@ bool Scan(CommandContext& context, CArray<ScannedFile>& files) {
 int RunScan(CommandContext& context) {
     CArray<ScannedFile> files;
     if (!Scan(context, files)) return kExitFailure;
+    CPolicyJudge judge(context.policy, context.hostDirectory);
     for (const ScannedFile& file : files) {
-        const ScanRecord record = MakeScanRecord(context, file, StartupDestination(context.policy, file.name));
+        const ScanRecord record = MakeScanRecord(context, file, StartupDestination(judge, file));
         context.out.Write(record.Json(), record.Text());
     }
     return kExitSuccess;
@@ -131,8 +136,9 @@ int RunSync(CommandContext& context, bool enableNew) {
     if (!Scan(context, files)) return kExitFailure;
     int status = kExitSuccess;
     bool wrote = false;
+    CPolicyJudge judge(context.policy, context.hostDirectory);
     for (const ScannedFile& file : files) {
-        const Destination destination = SyncDestination(context.policy, file.name, enableNew);
+        const Destination destination = SyncDestination(judge, file, enableNew);
         ScanRecord record = MakeScanRecord(context, file, destination);
         record.written = false;
         if (record.action == ScanAction::Offer) {

@@ -1,6 +1,7 @@
 #include "tools/snapinctl/Inspect.h"
 
 #include "registry/SnapinRegistry.h"
+#include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Errors.h"
 #include "tools/snapinctl/JsonNames.h"
 #include "tools/snapinctl/Text.h"
@@ -13,6 +14,17 @@ std::string DescriptionReason(int code) {
     if (code == -2) return "no U.S. English FileDescription";
     if (code == kCorruptVersionBlock) return "a corrupt version block";
     return Win32ErrorText(code);
+}
+
+const char* SignatureText(TrustVerdict verdict) {
+    switch (verdict) {
+        case TrustVerdict::Trusted:
+        case TrustVerdict::UntrustedPublisher: return "signed";
+        case TrustVerdict::NotSigned:
+        case TrustVerdict::ChangedAfterSigning: return VerdictText(verdict);
+        case TrustVerdict::CannotVerify: break;
+    }
+    return "cannot verify";
 }
 
 std::string FileNameOf(const std::string& path) {
@@ -28,6 +40,8 @@ FileReport InspectFile(const std::string& file) {
     CString description;
     report.descriptionCode = ReadFileDescription(file.c_str(), description);
     if (report.descriptionCode == 0) report.description = description.str();
+    CPublisherTrust trust;
+    report.trust = trust.Inspect(file.c_str(), report.signer, report.signerRead);
     return report;
 }
 
@@ -45,6 +59,10 @@ Record InspectRecord(const FileReport& report) {
     record[json::kDescription] = report.descriptionCode == 0 ? Record(AnsiToUtf8(report.description)) : Record();
     record[json::kDescriptionReason] =
         report.descriptionCode == 0 ? Record() : Record(DescriptionReason(report.descriptionCode));
+    record[json::kSignature] = SignatureText(report.trust);
+    record[json::kSigner] = report.signerRead ? Record(AnsiToUtf8(report.signer.name.str())) : Record();
+    record[json::kThumbprint] = report.signerRead ? Record(ThumbprintText(report.signer)) : Record();
+    record[json::kTrustedPublisher] = report.trust == TrustVerdict::Trusted;
     return record;
 }
 
@@ -61,6 +79,10 @@ std::string InspectText(const FileReport& report) {
         line += "; description \"" + AnsiToUtf8(report.description) + "\"";
     else
         line += "; no description (" + DescriptionReason(report.descriptionCode) + ")";
+    line += std::string("; ") + SignatureText(report.trust);
+    if (report.signerRead)
+        line += " by \"" + AnsiToUtf8(report.signer.name.str()) + "\" (" + ThumbprintText(report.signer) + "), " +
+                (report.trust == TrustVerdict::Trusted ? "a trusted publisher" : "not a trusted publisher");
     return line;
 }
 

@@ -3,6 +3,7 @@
 #include "registry/ListValueLimits.h"
 #include "registry/SnapinRegistry.h"
 #include "startup/PolicyEnforcement.h"
+#include "startup/PolicyJudge.h"
 #include "startup/SnapinScan.h"
 #include "tools/snapinctl/ExitStatus.h"
 #include "tools/snapinctl/FileState.h"
@@ -34,11 +35,6 @@ std::string EntryFault(const ListValue& value) {
     return std::string();
 }
 
-bool IsRelativePath(const CString& path) {
-    const char* text = path;
-    return text[0] != '\\' && text[0] != '/' && !(text[0] && text[1] == ':');
-}
-
 // One entry of a list, as list and prune print it.
 struct EntryRecord {
     std::optional<std::string> list;  // none for a required name in no list
@@ -51,6 +47,7 @@ struct EntryRecord {
     std::optional<std::string> description;  // the dialog's row text; null for a name too long for it
     std::optional<bool> removed;              // prune: whether it was removed
     PolicyStanding standing = PolicyStanding::Free;
+    TrustVerdict verdict = TrustVerdict::Trusted;  // why, when untrusted
 
     Record Json() const {
         Record record;
@@ -73,7 +70,7 @@ struct EntryRecord {
         std::string text = list.value_or("no list") + " " + name + ": " + StateName(state) + " (" + reason + ")";
         if (path) text += "; " + *path;
         if (description) text += "; \"" + *description + "\"";
-        if (standing != PolicyStanding::Free) text += "; " + PolicyReason(standing);
+        if (standing != PolicyStanding::Free) text += "; " + PolicyReason(standing, verdict);
         return removed && *removed ? "removed " + text : text;
     }
 };
@@ -113,7 +110,8 @@ CString LoadedFile(const ListValue& value) {
     return file;
 }
 
-EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, const ListValue& value) {
+EntryRecord MakeEntryRecord(CommandContext& context, CPolicyJudge& judge, ListCategory category,
+                            const ListValue& value) {
     EntryRecord record;
     record.list = ListLabel(category);
     record.name = AnsiToUtf8(value.name.str());
@@ -126,15 +124,16 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
     }
     const CString upperName = UpperCaseName(value.name);
     const CString file = LoadedFile(value);
-    record.standing = context.policy.StandingOfEntry(upperName, file);
+    record.standing = judge.StandingOfEntry(upperName, value.text);
+    record.verdict = judge.LastVerdict();
     if (record.state == FileState::Ok && !file.IsEmpty() && file != upperName && !(upperName == kCanonicalFileName)) {
         record.state = FileState::NameMismatch;
         record.reason = "loads " + AnsiToUtf8(file.str()) + ", not " + AnsiToUtf8(upperName.str());
     }
     const bool sound = record.state == FileState::Ok || record.state == FileState::NameMismatch;
-    if (sound && record.standing == StandingAgainst(category)) {
+    if (sound && StandsAgainst(record.standing, category)) {
         record.state = FileState::AgainstPolicy;
-        record.reason = PolicyReason(record.standing) + ", yet in " +
+        record.reason = PolicyReason(record.standing, record.verdict) + ", yet in " +
                         (kSnapinLists[category].enabled ? "an enabled list" : "a disabled list");
         if (file != upperName) record.reason += "; it loads " + AnsiToUtf8(file.str());
     }
@@ -148,7 +147,7 @@ EntryRecord MakeEntryRecord(CommandContext& context, ListCategory category, cons
 
 void Write(CommandContext& context, const MoveRecord& record) { context.out.Write(record.Json(), record.Text()); }
 
-// Each list's upper-cased value names, with the file each entry loads.
+// Each list's upper-cased value names, with each entry's data.
 using EntriesByList = std::array<std::map<std::string, CString>, kListCount>;
 
 // The entries of each list, by ListCategory; false, with a message for
@@ -157,14 +156,14 @@ using EntriesByList = std::array<std::map<std::string, CString>, kListCount>;
 bool ReadEntriesByList(CommandContext& context, EntriesByList& lists) {
     bool read = true;
     for (const SnapinListFacts& list : kSnapinLists) {
-        CStringList names, files;
-        const int result = ReadKnownNames(context.registry, list, names, &files);
+        CStringList names, data;
+        const int result = ReadKnownNames(context.registry, list, names, &data);
         if (result != 0) {
             context.err.Report(std::string("cannot read the ") + list.label + " list", result);
             read = false;
         }
-        const CString* file = files.begin();
-        for (const CString& name : names) lists[list.category].emplace(name.str(), *file++);
+        const CString* text = data.begin();
+        for (const CString& name : names) lists[list.category].emplace(name.str(), *text++);
     }
     return read;
 }
@@ -195,6 +194,7 @@ bool MoveOne(CommandContext& context, ListCategory source, const CString& name) 
 template <typename Each>
 int ForEachEntry(CommandContext& context, Each each) {
     int status = kExitSuccess;
+    CPolicyJudge judge(context.policy, context.hostDirectory);
     for (ListCategory category : ListsInFillOrder()) {
         std::vector<ListValue> values;
         const int result = context.registry.ReadListValues(ListKey(category), values);
@@ -202,7 +202,7 @@ int ForEachEntry(CommandContext& context, Each each) {
             context.err.Report(std::string("cannot read the ") + ListLabel(category) + " list", result);
             status = kExitFailure;
         }
-        for (const ListValue& value : values) each(category, value, MakeEntryRecord(context, category, value));
+        for (const ListValue& value : values) each(category, value, MakeEntryRecord(context, judge, category, value));
     }
     return status;
 }
@@ -284,14 +284,17 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
     EntriesByList lists;
     if (!ReadEntriesByList(context, lists)) return kExitFailure;
     const auto holds = [&](ListCategory category, const CString& name) { return lists[category].count(name.str()) > 0; };
-    const PolicyStanding refused = enable ? PolicyStanding::Blocked : PolicyStanding::Required;
     // Any copy of the name that the policy holds where it is refuses the move.
-    const auto standing = [&](const CString& name) {
+    CPolicyJudge judge(context.policy, context.hostDirectory);
+    const ListCategory into = ListOfKind(kSnapinObject, enable);
+    const auto refusal = [&](const CString& name) {
         for (const auto& list : lists) {
             const auto found = list.find(name.str());
-            if (found != list.end() && context.policy.StandingOfEntry(name, found->second) == refused) return refused;
+            const PolicyStanding standing =
+                found != list.end() ? judge.StandingOfEntry(name, found->second) : PolicyStanding::Free;
+            if (StandsAgainst(standing, into)) return PolicyReason(standing, judge.LastVerdict());
         }
-        return PolicyStanding::Free;
+        return std::string();
     };
     std::vector<CString> wanted;
     bool unknown = false;  // or refused by the policy
@@ -306,8 +309,9 @@ int RunMove(CommandContext& context, bool enable, const std::vector<std::string>
         if (std::find(wanted.begin(), wanted.end(), name) == wanted.end()) wanted.push_back(name);
     }
     for (const CString& name : wanted) {
-        if (standing(name) != refused) continue;
-        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + PolicyReason(refused));
+        const std::string reason = refusal(name);
+        if (reason.empty()) continue;
+        context.err.Report("\"" + AnsiToUtf8(name.str()) + "\" is " + reason);
         unknown = true;
     }
     if (unknown) return kExitFailure;

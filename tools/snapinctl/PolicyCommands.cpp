@@ -9,6 +9,7 @@
 #include "tools/snapinctl/MoveRecord.h"
 #include "tools/snapinctl/Text.h"
 
+#include <iterator>
 #include <new>
 
 namespace snapinctl {
@@ -23,13 +24,11 @@ std::optional<std::string> SourceName(PolicySource source) {
     return std::nullopt;
 }
 
-const char* RuleName(NewSnapinsRule rule) {
-    switch (rule) {
-        case NewSnapinsRule::Enable: return "enable";
-        case NewSnapinsRule::Disable: return "disable";
-        case NewSnapinsRule::Ask: break;
-    }
-    return "ask";
+// A DWORD setting's value as policy prints it.
+std::string RuleName(PolicySetting setting, DWORD value) {
+    static const char* const kNewSnapinsRules[] = {"ask", "enable", "disable"};
+    if (setting == kRequireTrustedPublisherSetting) return value ? "on" : "off";
+    return value < std::size(kNewSnapinsRules) ? kNewSnapinsRules[value] : std::to_string(value);
 }
 
 // A text with its NULs shown as \0, in quotes.
@@ -39,7 +38,7 @@ std::string Quoted(const std::string& text) {
     return quoted + "\"";
 }
 
-std::string IgnoredText(const IgnoredPolicyValue& value) {
+std::string IgnoredText(PolicySetting setting, const IgnoredPolicyValue& value) {
     switch (value.why) {
         case IgnoredWhy::NotText: return "neither REG_SZ nor REG_EXPAND_SZ";
         case IgnoredWhy::Empty: return "an empty text";
@@ -51,10 +50,15 @@ std::string IgnoredText(const IgnoredPolicyValue& value) {
         case IgnoredWhy::TextAfterNul:
             return "the name before its first NUL is taken; dropped what follows: " +
                    Quoted(AnsiToUtf8(value.dropped.str()));
-        case IgnoredWhy::NotDword: return "not a REG_DWORD; taken as 0 (ask)";
+        case IgnoredWhy::NotDword:
         case IgnoredWhy::OutOfRange: break;
     }
-    return "neither 0, 1 nor 2; taken as 0 (ask)";
+    const PolicySettingFacts& facts = kPolicySettings[setting];
+    std::string values;
+    for (DWORD value = 0; value <= facts.largest; ++value)
+        values += (value == 0 ? "" : value == facts.largest ? " nor " : ", ") + std::to_string(value);
+    return (value.why == IgnoredWhy::NotDword ? "not a REG_DWORD" : "neither " + values) + "; taken as " +
+           std::to_string(facts.fallback) + " (" + RuleName(setting, facts.fallback) + ")";
 }
 
 // One setting of the policy, as policy prints it.
@@ -101,14 +105,14 @@ SettingRecord MakeSettingRecord(const CSnapinPolicy& policy, PolicySetting setti
     record.facts = &kPolicySettings[setting];
     record.source = SourceName(list.source);
     if (record.facts->kind == SettingKind::Dword) {
-        record.rule = RuleName(policy.NewSnapins());
+        record.rule = RuleName(setting, policy.Dword(setting));
     } else {
         record.names.emplace();
         if (list.everything) record.names->push_back("*");
         for (const CString& name : list.names) record.names->push_back(AnsiToUtf8(name.str()));
     }
     for (const IgnoredPolicyValue& value : list.ignored)
-        record.ignored.emplace_back(AnsiToUtf8(value.valueName.str()), IgnoredText(value));
+        record.ignored.emplace_back(AnsiToUtf8(value.valueName.str()), IgnoredText(setting, value));
     return record;
 }
 
@@ -124,15 +128,56 @@ bool HasSnapinFile(const CString& hostDirectory, const CString& name) {
     const DWORD attributes = GetFileAttributesA(hostDirectory + EntryData(name));
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
+// The certificates of the machine's Trusted Publishers stores, which
+// RequireTrustedPublisher trusts; null when they cannot be read.
+void WriteTrustedPublishers(CommandContext& context) {
+    CPublisherTrust trust;
+    Record publishers = Record::array();
+    std::string text;
+    const bool read = trust.ForEachTrustedPublisher([&](const SignerFacts& signer) {
+        const std::string name = AnsiToUtf8(signer.name.str()), thumbprint = ThumbprintText(signer);
+        publishers.push_back({{json::kName, name}, {json::kThumbprint, thumbprint}});
+        text += (text.empty() ? "" : ", ") + Quoted(name) + " (" + thumbprint + ")";
+    });
+    Record record;
+    record[json::kPublishers] = read ? publishers : Record();
+    const std::string none = read ? "none" : "cannot be read: Authenticode is not on this system or a store failed";
+    context.out.Write(record, "Trusted publishers: " + (text.empty() ? none : text));
+}
 }  // namespace
 
 std::optional<std::string> StandingName(PolicyStanding standing) {
-    if (standing == PolicyStanding::Free) return std::nullopt;
-    return standing == PolicyStanding::Blocked ? "blocked" : "required";
+    switch (standing) {
+        case PolicyStanding::Blocked: return "blocked";
+        case PolicyStanding::Required: return "required";
+        case PolicyStanding::Untrusted: return "untrusted";
+        case PolicyStanding::Free: break;
+    }
+    return std::nullopt;
 }
 
-std::string PolicyReason(PolicyStanding standing) {
-    return standing == PolicyStanding::Free ? std::string() : *StandingName(standing) + " by policy";
+const char* VerdictText(TrustVerdict verdict) {
+    switch (verdict) {
+        case TrustVerdict::Trusted: return "signed by a trusted publisher";
+        case TrustVerdict::NotSigned: return "not signed";
+        case TrustVerdict::ChangedAfterSigning: return "changed after signing";
+        case TrustVerdict::UntrustedPublisher: return "the signer is not a trusted publisher";
+        case TrustVerdict::CannotVerify: break;
+    }
+    return "cannot verify its signature";
+}
+
+std::string ThumbprintText(const SignerFacts& signer) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    for (const BYTE byte : signer.thumbprint) text += {kDigits[byte >> 4], kDigits[byte & 15]};
+    return text;
+}
+
+std::string PolicyReason(PolicyStanding standing, TrustVerdict verdict) {
+    if (standing == PolicyStanding::Free) return std::string();
+    const std::string reason = *StandingName(standing) + " by policy";
+    return standing == PolicyStanding::Untrusted ? reason + ": " + VerdictText(verdict) : reason;
 }
 
 std::string UnreadPolicyKey(const CSnapinPolicy& policy) {
@@ -172,6 +217,7 @@ int RunPolicy(CommandContext& context) {
         const SettingRecord record = MakeSettingRecord(context.policy, static_cast<PolicySetting>(setting));
         context.out.Write(record.Json(), record.Text());
     }
+    WriteTrustedPublishers(context);
     const UnlistedRequired unlisted = FindUnlistedRequired(context);
     Record record;
     record[json::kUnlistedRequired] = unlisted.checked ? Record(unlisted.names) : Record();
@@ -186,7 +232,8 @@ int RunPolicy(CommandContext& context) {
 
 int RunEnforce(CommandContext& context) {
     CArray<PolicyMove> moves;
-    const int planned = PlanPolicyMoves(context.registry, context.policy, moves);
+    CPolicyJudge judge(context.policy, context.hostDirectory);
+    const int planned = PlanPolicyMoves(context.registry, judge, moves);
     if (planned != 0) {
         context.err.Report("cannot read every snap-in list; moved nothing", planned);
         return kExitFailure;
@@ -194,10 +241,11 @@ int RunEnforce(CommandContext& context) {
     int status = kExitSuccess;
     for (const PolicyMove& move : moves) {
         CArray<PolicyMove> one;
-        if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing, move.staleCopy})) throw std::bad_alloc();
+        if (!one.Add(PolicyMove{move.from, CString(move.name), move.standing, move.verdict, move.staleCopy}))
+            throw std::bad_alloc();
         const int result = context.dryRun ? 0 : MakePolicyMoves(context.registry, one);
         const MoveRecord record{AnsiToUtf8(move.name.str()), move.from, OtherList(move.from), result == 0,
-                                PolicyReason(move.standing), move.staleCopy};
+                                PolicyReason(move.standing, move.verdict), move.staleCopy};
         if (result != 0) {
             context.err.Report("cannot move \"" + record.name + "\" from the " + ListLabel(move.from) + " list to the " +
                                    ListLabel(record.to) + " list",

@@ -2,6 +2,7 @@
 // snapinctl policy and enforce: the organisation's policy as the module reads
 // it, and the moves start-up makes for it, made now. Also what the other
 // commands print of a name's standing.
+#include "files/PublisherTrust.h"
 #include "registry/SnapinPolicy.h"
 #include "tools/snapinctl/CommandContext.h"
 
@@ -11,11 +12,16 @@
 
 namespace snapinctl {
 
-// "blocked" or "required"; none for a free name.
+// "blocked", "required" or "untrusted"; none for a free name.
 std::optional<std::string> StandingName(PolicyStanding standing);
-// Why the policy holds a name where it stands: "blocked by policy" or
-// "required by policy"; empty for a free name.
-std::string PolicyReason(PolicyStanding standing);
+// What a verdict on a signature says: "trusted", "not signed", ...
+const char* VerdictText(TrustVerdict verdict);
+// A certificate's SHA-1 thumbprint in upper-case hex, as Windows shows it.
+std::string ThumbprintText(const SignerFacts& signer);
+// Why the policy holds a name where it stands: "blocked by policy",
+// "required by policy", or for an untrusted file "untrusted by policy: "
+// with the verdict; empty for a free name.
+std::string PolicyReason(PolicyStanding standing, TrustVerdict verdict = TrustVerdict::Trusted);
 
 // The key, or the value, whose reading made the policy unreadable, with its hive.
 std::string UnreadPolicyKey(const CSnapinPolicy& policy);

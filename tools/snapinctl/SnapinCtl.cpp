@@ -1,5 +1,7 @@
 #include "tools/snapinctl/SnapinCtl.h"
 
+#include "files/PublisherTrust.h"
+
 #include "files/SnapinFiles.h"
 #include "registry/RegistryKey.h"
 #include "registry/SnapinPolicy.h"
@@ -20,14 +22,30 @@ namespace {
 // A predefined key of this process becomes its own subkey path, as the
 // console's option does for HKEY_CURRENT_USER. The call is looked up at run time:
 // Windows 95 and NT 4.0 lack it. 0 or a Win32 code.
-int Redirect(HKEY predefined, const std::string& path) {
-    using Override = LONG(WINAPI*)(HKEY, HKEY);
-    const auto override = reinterpret_cast<Override>(
+using Override = LONG(WINAPI*)(HKEY, HKEY);
+
+Override FindOverride() {
+    return reinterpret_cast<Override>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
+}
+
+// The key that --hklm puts in place of HKEY_LOCAL_MACHINE, held for the life
+// of the process so that Authenticode's checks can step out of it and back.
+CRegistryKey g_machineRedirect;
+
+void MachineKeyScope(bool platform) { FindOverride()(HKEY_LOCAL_MACHINE, platform ? nullptr : HKEY(g_machineRedirect)); }
+
+int Redirect(HKEY predefined, const std::string& path) {
+    const Override override = FindOverride();
     if (!override) return ERROR_CALL_NOT_IMPLEMENTED;
     CRegistryKey key;
-    const LONG result = key.Create(predefined, path.c_str());
-    return static_cast<int>(result != 0 ? result : override(predefined, key));
+    LONG result = key.Create(predefined, path.c_str());
+    if (result == 0) result = override(predefined, key);
+    if (result == 0 && predefined == HKEY_LOCAL_MACHINE) {
+        g_machineRedirect.Receive() = key.Detach();
+        SetPlatformKeyScope(MachineKeyScope);
+    }
+    return static_cast<int>(result);
 }
 
 // --hkcu PATH makes HKEY_CURRENT_USER HKCU\PATH, --hklm PATH makes
@@ -93,7 +111,8 @@ int RunCommand(const Options& options, COutput& out, const CErrorOutput& err) {
         err.Report("the command has no entry in the command table");
         return kExitFailure;
     }
-    if (row->usesLists && !RedirectKeys(options, err)) return kExitFailure;
+    // --hklm also moves the certificate stores that inspect consults.
+    if (!RedirectKeys(options, err)) return kExitFailure;
     CSnapinPolicy policy;
     if (!ReadPolicy(*row, policy, err)) return kExitFailure;
     CSnapinRegistry registry(PlatformOption(options));

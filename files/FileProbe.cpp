@@ -1,4 +1,4 @@
-#include "module/FileProbe.h"
+#include "files/FileProbe.h"
 
 #include "framework/FileFind.h"
 
