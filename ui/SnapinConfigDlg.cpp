@@ -1,5 +1,6 @@
 #include "ui/SnapinConfigDlg.h"
 
+#include "files/SnapinFiles.h"
 #include "registry/SnapinRegistry.h"
 #include "ui/SnapinRows.h"
 #include "ui/resource.h"
@@ -68,7 +69,9 @@ bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, ListCategory categ
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
     const RowLook look = LookOf(m_policy, category, name, file);
-    const CString text = RowText(registry, ListKey(category), name) + look.suffix;
+    CString data;  // left empty when the entry cannot be read
+    registry.ReadEntry(ListKey(category), name, data);
+    const CString text = RowText(data, name) + look.suffix;
     if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);
     return false;

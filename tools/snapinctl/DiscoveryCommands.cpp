@@ -87,7 +87,7 @@ struct ScanRecord {
 };
 
 // An offered snap-in goes to the enabled list, as its row is checked.
-ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, const Destination& destination) {
+ScanRecord MakeScanRecord(const ScannedFile& file, const Destination& destination) {
     ScanRecord record;
     record.file = AnsiToUtf8(file.file.str());
     record.name = AnsiToUtf8(file.name.str());
@@ -97,7 +97,7 @@ ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, cons
     if (record.action == ScanAction::Offer) {
         record.kind = file.kind;
         record.list = ListLabel(ListOfKind(file.kind, destination.fate != NewSnapinFate::WriteDisabled));
-        record.description = AnsiToUtf8(RowText(context.registry, nullptr, file.name).str());
+        record.description = AnsiToUtf8(RowText(EntryData(file.name), file.name).str());
     }
     return record;
 }
@@ -120,7 +120,7 @@ int RunScan(CommandContext& context) {
     CArray<ScannedFile> files;
     if (!Scan(context, files)) return kExitFailure;
     for (const ScannedFile& file : files) {
-        const ScanRecord record = MakeScanRecord(context, file, StartupDestination(context.policy, file.name));
+        const ScanRecord record = MakeScanRecord(file, StartupDestination(context.policy, file.name));
         context.out.Write(record.Json(), record.Text());
     }
     return kExitSuccess;
@@ -133,7 +133,7 @@ int RunSync(CommandContext& context, bool enableNew) {
     bool wrote = false;
     for (const ScannedFile& file : files) {
         const Destination destination = SyncDestination(context.policy, file.name, enableNew);
-        ScanRecord record = MakeScanRecord(context, file, destination);
+        ScanRecord record = MakeScanRecord(file, destination);
         record.written = false;
         if (record.action == ScanAction::Offer) {
             const ListCategory list = ListOfKind(file.kind, destination.fate == NewSnapinFate::WriteEnabled);
