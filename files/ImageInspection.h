@@ -2,15 +2,10 @@
 // Pure inspection of a snap-in candidate's image, over a byte range in memory.
 // No platform calls: the same code runs in the module, natively under the
 // sanitizers, and in the fuzz targets.
+#include "framework/SnapinKind.h"
+
 #include <cstddef>
 #include <cstdint>
-
-// Kind of snap-in, from the file's import section.
-enum SnapinKind : int32_t {
-    kSnapinNoImportSection = 0,
-    kSnapinObject = 1,
-    kSnapinView = 2,
-};
 
 // Why an image is, or is not, a snap-in.
 enum class ImageVerdict {

@@ -101,6 +101,11 @@ int GetFileDescription(const char* fileName, CString& description) {
     return result == kCorruptVersionBlock ? -2 : result;
 }
 
+CString RowText(const char* data, const CString& name) {
+    CString description;
+    return *data && GetFileDescription(data, description) == 0 ? description : name;
+}
+
 int ReadFileDescription(const char* fileName, CString& description) {
     DWORD ignored = 0;
     SetLastError(NO_ERROR);  // so that "no code" is told apart from a stale one

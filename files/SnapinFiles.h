@@ -27,6 +27,10 @@ int InspectSnapinFile(const char* path, int32_t& kind, ImageVerdict& verdict);
 // The U.S. English FileDescription; 0, -1, -2 or a Win32 code.
 int GetFileDescription(const char* fileName, CString& description);
 
+// A dialog row's text for an entry: the description of the file its data names,
+// or else its name; empty data (of an entry that could not be read) names none.
+CString RowText(const char* data, const CString& name);
+
 // As GetFileDescription, but a version block whose own length does not fit
 // what the platform read gives kCorruptVersionBlock rather than -2, which
 // then means only that the block has no U.S. English description.

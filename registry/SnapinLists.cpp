@@ -1,8 +1,8 @@
 #include "registry/SnapinLists.h"
 
-#include "files/ImageInspection.h"
+#include "framework/SnapinKind.h"
 #include "registry/ListValueLimits.h"
-#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,5 @@
 #include "registry/SnapinRegistry.h"
 
-#include "files/SnapinFiles.h"
 #include "registry/ListValueLimits.h"
 #include "registry/TextCase.h"
 
@@ -20,44 +19,6 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "GetVersionExA expects the ANSI ver
 
 bool IsText(DWORD type) { return type == REG_SZ || type == REG_MULTI_SZ; }
 
-// The upper-case form of a double-byte character through the locale's
-// Unicode mapping; false when the mapping fails or is no single double-byte
-// character of the code page.
-bool UpperCaseThroughUnicode(const char* pair, UINT codePage, char* mapped, bool& unsupported) {
-    wchar_t wide = 0;
-    if (MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, pair, 2, &wide, 1) != 1) return false;
-    wchar_t upper = 0;
-    if (LCMapStringW(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, &wide, 1, &upper, 1) != 1) {
-        unsupported = GetLastError() == ERROR_CALL_NOT_IMPLEMENTED;
-        return false;
-    }
-    BOOL usedDefault = FALSE;
-    return WideCharToMultiByte(codePage, 0, &upper, 1, mapped, 2, nullptr, &usedDefault) == 2 && !usedDefault;
-}
-
-// Windows 95 has LCMapStringW only as a stub; there the locale's ANSI mapping
-// does the same for a character of the active code page.
-bool UpperCaseThroughAnsi(const char* pair, UINT codePage, char* mapped) {
-    if (codePage != CP_ACP && codePage != GetACP()) return false;
-    char upper[3] = {};
-    if (LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_UPPERCASE, pair, 2, upper, 2) != 2) return false;
-    if (!IsDBCSLeadByteEx(codePage, static_cast<BYTE>(upper[0]))) return false;
-    mapped[0] = upper[0];
-    mapped[1] = upper[1];
-    return true;
-}
-
-// Replaces a double-byte character by its upper-case form, provided that form
-// is again one double-byte character of the code page; otherwise leaves it.
-void UpperCaseDoubleByte(char* pair, UINT codePage) {
-    char mapped[2];
-    bool unsupported = false;
-    if (!UpperCaseThroughUnicode(pair, codePage, mapped, unsupported) &&
-        !(unsupported && UpperCaseThroughAnsi(pair, codePage, mapped)))
-        return;
-    pair[0] = mapped[0];
-    pair[1] = mapped[1];
-}
 }  // namespace
 
 // The list's key text with the suffix of the family the store addresses.
@@ -87,22 +48,6 @@ ListFamily PlatformFamily(DWORD platformId) {
 }
 
 const char* ListKeySuffix(ListFamily family) { return family == ListFamily::WindowsNT ? " WINNT" : " WIN95"; }
-
-CString UpperCaseName(const char* name, UINT codePage) {
-    CString upper(name);
-    char* text = upper.GetBuffer();
-    const int length = upper.GetLength();
-    for (int i = 0; i < length; ++i) {
-        char& c = text[i];
-        if (IsDBCSLeadByteEx(codePage, static_cast<BYTE>(c)) && i + 1 < length) {
-            UpperCaseDoubleByte(&c, codePage);
-            ++i;
-        } else if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
 
 int CSnapinRegistry::ListKeyInto(const char* list, CRegistryKey& key, bool create) {
     CString fullKey;
@@ -195,14 +140,6 @@ int CSnapinRegistry::FindEntryByValue(const char* list, const char* text, CStrin
     return result;
 }
 
-int CSnapinRegistry::GetEntryDescription(const char* list, const char* valueName, CString& description) {
-    if (!valueName) return ERROR_INVALID_PARAMETER;
-    CString fileName;
-    int result = ReadEntry(list, valueName, fileName);
-    if (result) return result;
-    return GetFileDescription(fileName, description);
-}
-
 EntryMove CSnapinRegistry::Move(ListCategory from, const char* valueName, bool asStored) {
     EntryMove move;
     const char* to = ListKey(OtherList(from));
@@ -245,13 +182,4 @@ int CSnapinRegistry::CopyStoredEntry(const char* from, const char* to, const cha
     CRegistryKey target;
     result = CreateListKey(to, target);
     return result ? result : target.SetValue(valueName, type, data.get(), size);
-}
-
-CString RowText(CSnapinRegistry& registry, const char* list, const CString& name) {
-    CString description;
-    const CString data = list ? CString() : EntryData(name);
-    const int result = list ? registry.GetEntryDescription(list, name, description)
-                     : data.Failed() ? kFailedAllocation
-                                     : GetFileDescription(data, description);
-    return result == 0 ? description : name;
 }

@@ -74,7 +74,6 @@ public:
     int DeleteEntry(const char* list, const char* valueName);
     // 259 (ERROR_NO_MORE_ITEMS) when no entry's data equals the text.
     int FindEntryByValue(const char* list, const char* text, CString& valueName);
-    int GetEntryDescription(const char* list, const char* valueName, CString& description);
     // Writes the name into the other list of its kind afresh and deletes it
     // from `from` only when that write worked, so a failed write loses nothing.
     // A copy the other list holds already is never overwritten: only the
@@ -99,12 +98,3 @@ private:
 
     ListFamily m_family;
 };
-
-// Upper-cases ASCII a-z and the double-byte characters of the code page
-// (the active one unless told); every other byte stays as it is.
-CString UpperCaseName(const char* name, UINT codePage = CP_ACP);
-
-// A dialog row's text for an entry: the description of the file the entry
-// names, or else its name. With no list, the entry is a new snap-in's, not
-// yet written, whose data would be EntryData(name).
-CString RowText(CSnapinRegistry& registry, const char* list, const CString& name);

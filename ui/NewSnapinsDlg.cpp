@@ -1,6 +1,7 @@
 #include "ui/NewSnapinsDlg.h"
 
-#include "registry/SnapinRegistry.h"
+#include "files/SnapinFiles.h"
+#include "registry/SnapinLists.h"
 #include "ui/SnapinRows.h"
 #include "ui/resource.h"
 
@@ -13,10 +14,9 @@ void CNewSnapinsDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_N
 BOOL CNewSnapinsDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     if (!m_snapins) return TRUE;
-    CSnapinRegistry registry;
     for (void* entry : *m_snapins) {
         auto* item = static_cast<SnapinItem*>(entry);
-        const CString text = RowText(registry, nullptr, item->fileName);
+        const CString text = RowText(EntryData(item->fileName), item->fileName);
         if (text.Failed() || !AddSnapinRow(m_checkList, text, 1, item)) return FALSE;
     }
     return TRUE;

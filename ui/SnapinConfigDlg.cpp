@@ -82,7 +82,9 @@ bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, CPolicyJudge& judg
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
     const RowLook look = LookOf(judge, category, name, data);
-    const CString text = RowText(registry, ListKey(category), name) + look.suffix;
+    CString stored;  // left empty when the entry cannot be read
+    registry.ReadEntry(ListKey(category), name, stored);
+    const CString text = RowText(stored, name) + look.suffix;
     if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);
     return false;

@@ -1,4 +1,5 @@
-// GetFileDescription on the fixtures' version resources under Wine.
+// GetFileDescription on the fixtures' version resources under Wine, and the rows
+// that show them.
 #include "files/SnapinFiles.h"
 #include "tests/fixtures/Fixtures.h"
 #include "tests/support/Scratch.h"
@@ -45,6 +46,25 @@ RawVersionValue QueryVersionValue(const std::string& path, const char* query) {
     return result;
 }
 
+// Makes a directory current for the life of the object.
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const std::string& path) {
+        GetCurrentDirectoryA(MAX_PATH, m_saved);
+        SetCurrentDirectoryA(path.c_str());
+    }
+    ~CurrentDirectory() { SetCurrentDirectoryA(m_saved); }
+
+private:
+    char m_saved[MAX_PATH] = {};
+};
+
+// Puts a copy of a fixture into the SNAPINS directory below a host directory.
+void InstallFixture(const TempDir& host, const char* fixture, const char* installedName) {
+    CreateDirectoryA((host / "SNAPINS").c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA((ExecutableDirectory() + fixture).c_str(), (host / "SNAPINS\\" + installedName).c_str(), FALSE))
+        << fixture;
+}
 }  // namespace
 
 TEST(GetFileDescription, USEnglishDescriptionOfEachFixture) {
@@ -137,4 +157,30 @@ TEST(GetFileDescription, NonAsciiDescriptionInTheAnsiCodePage) {
     if (GetACP() == 1252) {
         EXPECT_STREQ(description.GetString(), fixtures::kAccentedDescription1252);
     }
+}
+
+TEST(RowText, HandsTheRelativeDataOnUnchanged) {
+    TempDir host;
+    InstallFixture(host, fixtures::kObjectDll, "OBJECT.DLL");
+    {
+        TempDir elsewhere;
+        CurrentDirectory current(elsewhere.path());
+        EXPECT_STREQ(RowText("SNAPINS\\OBJECT.DLL", "OBJECT.DLL"), "OBJECT.DLL");
+    }
+    CurrentDirectory current(host.path());
+    EXPECT_STREQ(RowText("SNAPINS\\OBJECT.DLL", "OBJECT.DLL"), FIXTURE_OBJECT_DESCRIPTION);
+}
+
+TEST(RowText, FailuresShowTheName) {
+    TempDir host;
+    InstallFixture(host, fixtures::kNoVersionDll, "NOVERSION.DLL");
+    InstallFixture(host, fixtures::kForeignVersionDll, "FOREIGN.DLL");
+    CurrentDirectory current(host.path());
+    CString ignored;
+    ASSERT_NE(GetFileDescription("SNAPINS\\NOVERSION.DLL", ignored), 0);
+    ASSERT_EQ(GetFileDescription("SNAPINS\\FOREIGN.DLL", ignored), -2);
+    // No version resource, none in U.S. English, no file, and the empty data
+    // a caller hands over for an entry it could not read.
+    for (const char* data : {"SNAPINS\\NOVERSION.DLL", "SNAPINS\\FOREIGN.DLL", "SNAPINS\\MISSING.DLL", ""})
+        EXPECT_STREQ(RowText(data, "NAME.DLL"), "NAME.DLL") << data;
 }

@@ -2,6 +2,7 @@
 // the process allocates: a read or write past a buffer changes them, or makes a text too long.
 #include "registry/SnapinPolicy.h"
 #include "registry/SnapinRegistry.h"
+#include "tests/faults/FaultInjector.h"
 #include "tests/support/Scratch.h"
 
 #include <gtest/gtest.h>
@@ -12,14 +13,14 @@
 
 namespace {
 constexpr size_t kHeader = 16, kCanary = 16;
-constexpr char kCanaryByte = 'Z';
+constexpr char kCanaryBytes[kCanary + 1] = "ZZZZZZZZZZZZZZZZ";
 int g_damaged = 0;  // arrays whose canary changed
 
 void* Guarded(size_t size) {
     char* block = static_cast<char*>(std::malloc(kHeader + size + kCanary));
     if (!block) return nullptr;
     std::memcpy(block, &size, sizeof size);
-    std::memset(block + kHeader + size, kCanaryByte, kCanary);
+    std::memcpy(block + kHeader + size, kCanaryBytes, kCanary);
     return block + kHeader;
 }
 
@@ -46,7 +47,7 @@ void operator delete[](void* p) noexcept {
     char* block = static_cast<char*>(p) - kHeader;
     if (!p) return;
     const size_t size = *reinterpret_cast<const size_t*>(block);
-    if (std::string(block + kHeader + size, kCanary) != std::string(kCanary, kCanaryByte)) ++g_damaged;
+    if (std::memcmp(block + kHeader + size, kCanaryBytes, kCanary) != 0) ++g_damaged;  // allocates nothing
     std::free(block);
 }
 void operator delete[](void* p, size_t) noexcept { operator delete[](p); }
@@ -83,4 +84,22 @@ TEST(Canaries, EveryReaderAtItsLimitsStaysInsideItsBuffers) {
     ASSERT_EQ(rules.Setting(kNewSnapinsSetting).ignored.GetSize(), 1);
     EXPECT_EQ(rules.Setting(kNewSnapinsSetting).ignored[0].why, IgnoredWhy::NotDword);
     EXPECT_EQ(g_damaged, 0);
+
+    // Again with each call the fault sweep fails failing in turn, the k-th of each function once.
+    std::vector<std::string> notImported;
+    std::string error, d260(260, 'x');
+    ASSERT_TRUE(faults::Install(GetModuleHandleA(nullptr), notImported, error)) << error;
+    for (int call = 0; call < faults::CallCount(); ++call)
+        for (unsigned long k = 1, injected = 1; injected; ++k) {
+            std::vector<ListValue> faulted;
+            CStringList entries, loaded;
+            faults::Begin(call, k);
+            try { registry.ReadListValues(list, faulted); } catch (const std::bad_alloc&) {}  // snapinctl's reader throws
+            registry.EnumEntries(list, entries, &loaded);
+            for (const char* name : {"EMPTY", "ONE", "D259", "D260", "BIG"}) registry.ReadEntry(list, name, text);
+            registry.FindEntryByValue(list, d260.c_str(), found);
+            CSnapinPolicy().Read();
+            injected = faults::End();
+            ASSERT_EQ(g_damaged, 0) << faults::CallName(call) << " call " << k;
+        }
 }

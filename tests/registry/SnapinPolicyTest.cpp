@@ -1,7 +1,7 @@
 #include "registry/SnapinPolicy.h"
 
 #include "registry/RegistryKey.h"
-#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SnapinLists.h"
 

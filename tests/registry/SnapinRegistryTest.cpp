@@ -1,8 +1,6 @@
 #include "registry/SnapinRegistry.h"
 
-#include "files/SnapinFiles.h"
 #include "registry/RegistryKey.h"
-#include "tests/fixtures/Fixtures.h"
 #include "tests/support/Scratch.h"
 #include "tests/support/SnapinLists.h"
 
@@ -44,26 +42,6 @@ DWORD ReportedPlatform() {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     return GetVersionExA(&version) ? version.dwPlatformId : ~0u;
-}
-
-// Makes a directory current for the life of the object.
-class CurrentDirectory {
-public:
-    explicit CurrentDirectory(const std::string& path) {
-        GetCurrentDirectoryA(MAX_PATH, m_saved);
-        SetCurrentDirectoryA(path.c_str());
-    }
-    ~CurrentDirectory() { SetCurrentDirectoryA(m_saved); }
-
-private:
-    char m_saved[MAX_PATH] = {};
-};
-
-// Puts a copy of a fixture into the SNAPINS directory below a host directory.
-void InstallFixture(const TempDir& host, const char* fixture, const char* installedName) {
-    CreateDirectoryA((host / "SNAPINS").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((ExecutableDirectory() + fixture).c_str(), (host / "SNAPINS\\" + installedName).c_str(), FALSE))
-        << fixture;
 }
 }  // namespace
 
@@ -121,7 +99,6 @@ TEST(ListKeys, MissingTextsGive87) {
     // A null value name would address the key's default value.
     PutEntry(kObjectOn, "", "SNAPINS\\DEFAULT.DLL");
     EXPECT_EQ(registry.ReadEntry(ListKey(kEnabledObjectCategory), nullptr, name), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(registry.GetEntryDescription(ListKey(kEnabledObjectCategory), nullptr, name), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(registry.DeleteEntry(ListKey(kEnabledObjectCategory), nullptr), ERROR_INVALID_PARAMETER);
     EXPECT_EQ(ReadList(kObjectOn).size(), 1u);
     RegDeleteKeyA(HKEY_CURRENT_USER, kObjectOn);
@@ -366,44 +343,4 @@ TEST(FindEntryByValue, OverlongNameIsPassedOver) {
     CString name;
     EXPECT_EQ(registry.FindEntryByValue(ListKey(kEnabledObjectCategory), "PLUGWARD.DLL", name), 0);
     EXPECT_STREQ(name, "ZZ.DLL");
-}
-
-TEST(GetEntryDescription, HandsTheRelativeDataOnUnchanged) {
-    TempDir host;
-    InstallFixture(host, fixtures::kObjectDll, "OBJECT.DLL");
-    ScratchHkcu hkcu;
-    PutEntry(kObjectOn, "OBJECT.DLL", "SNAPINS\\OBJECT.DLL");
-    CSnapinRegistry registry;
-    CString description("unchanged");
-    {
-        TempDir elsewhere;
-        CurrentDirectory current(elsewhere.path());
-        EXPECT_NE(registry.GetEntryDescription(ListKey(kEnabledObjectCategory), "OBJECT.DLL", description), 0);
-        EXPECT_STREQ(description, "unchanged");
-    }
-    CurrentDirectory current(host.path());
-    EXPECT_EQ(registry.GetEntryDescription(ListKey(kEnabledObjectCategory), "OBJECT.DLL", description), 0);
-    EXPECT_STREQ(description, FIXTURE_OBJECT_DESCRIPTION);
-}
-
-TEST(GetEntryDescription, FailuresLeaveTheDescriptionAlone) {
-    TempDir host;
-    InstallFixture(host, fixtures::kNoVersionDll, "NOVERSION.DLL");
-    InstallFixture(host, fixtures::kForeignVersionDll, "FOREIGN.DLL");
-    CurrentDirectory current(host.path());
-    CString ignored;
-    const int noVersionResult = GetFileDescription("SNAPINS\\NOVERSION.DLL", ignored);
-    ASSERT_NE(noVersionResult, 0);
-
-    ScratchHkcu hkcu;
-    PutEntry(kObjectOff, "NOVERSION.DLL", "SNAPINS\\NOVERSION.DLL");
-    PutEntry(kObjectOff, "FOREIGN.DLL", "SNAPINS\\FOREIGN.DLL");
-    PutDword(kObjectOff, "NUMBER.DLL");
-    CSnapinRegistry registry;
-    CString description("unchanged");
-    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "NOVERSION.DLL", description), noVersionResult);
-    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "FOREIGN.DLL", description), -2);
-    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "NUMBER.DLL", description), -1);
-    EXPECT_EQ(registry.GetEntryDescription(ListKey(kDisabledObjectCategory), "MISSING.DLL", description), ERROR_FILE_NOT_FOUND);
-    EXPECT_STREQ(description, "unchanged");
 }

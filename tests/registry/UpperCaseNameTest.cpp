@@ -1,4 +1,4 @@
-#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 // (LC_ALL=ja_JP.UTF-8 under Wine), with this program's own LCMapStringW
 // failing the way the stub does.
 #include "tests/faults/FaultInjector.h"
-#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "tools/snapinctl/ApplyCommands.h"
 
+#include "registry/TextCase.h"
 #include "startup/PolicyEnforcement.h"
 #include "tools/snapinctl/DocumentJson.h"
 #include "tools/snapinctl/DocumentRegedit.h"

@@ -91,7 +91,7 @@ struct ScanRecord {
 };
 
 // An offered snap-in goes to the enabled list, as its row is checked.
-ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, const Destination& destination) {
+ScanRecord MakeScanRecord(const ScannedFile& file, const Destination& destination) {
     ScanRecord record;
     record.file = AnsiToUtf8(file.file.str());
     record.name = AnsiToUtf8(file.name.str());
@@ -101,7 +101,7 @@ ScanRecord MakeScanRecord(CommandContext& context, const ScannedFile& file, cons
     if (record.action == ScanAction::Offer) {
         record.kind = file.kind;
         record.list = ListLabel(ListOfKind(file.kind, destination.fate != NewSnapinFate::WriteDisabled));
-        record.description = AnsiToUtf8(RowText(context.registry, nullptr, file.name).str());
+        record.description = AnsiToUtf8(RowText(EntryData(file.name), file.name).str());
     }
     return record;
 }
@@ -125,7 +125,7 @@ int RunScan(CommandContext& context) {
     if (!Scan(context, files)) return kExitFailure;
     CPolicyJudge judge(context.policy, context.hostDirectory);
     for (const ScannedFile& file : files) {
-        const ScanRecord record = MakeScanRecord(context, file, StartupDestination(judge, file));
+        const ScanRecord record = MakeScanRecord(file, StartupDestination(judge, file));
         context.out.Write(record.Json(), record.Text());
     }
     return kExitSuccess;
@@ -139,7 +139,7 @@ int RunSync(CommandContext& context, bool enableNew) {
     CPolicyJudge judge(context.policy, context.hostDirectory);
     for (const ScannedFile& file : files) {
         const Destination destination = SyncDestination(judge, file, enableNew);
-        ScanRecord record = MakeScanRecord(context, file, destination);
+        ScanRecord record = MakeScanRecord(file, destination);
         record.written = false;
         if (record.action == ScanAction::Offer) {
             const ListCategory list = ListOfKind(file.kind, destination.fate == NewSnapinFate::WriteEnabled);

@@ -1,6 +1,6 @@
 #include "tools/snapinctl/Inspect.h"
 
-#include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
 #include "tools/snapinctl/PolicyCommands.h"
 #include "tools/snapinctl/Errors.h"
 #include "tools/snapinctl/JsonNames.h"

@@ -2,6 +2,7 @@
 
 #include "registry/ListValueLimits.h"
 #include "registry/SnapinRegistry.h"
+#include "registry/TextCase.h"
 #include "startup/PolicyEnforcement.h"
 #include "startup/PolicyJudge.h"
 #include "startup/SnapinScan.h"
@@ -139,9 +140,11 @@ EntryRecord MakeEntryRecord(CommandContext& context, CPolicyJudge& judge, ListCa
     }
     // The dialog shows the description, or the upper-cased name; a name too
     // long for it gets no row at all.
-    if (value.name.GetLength() <= kLongestValueName)
-        record.description =
-            AnsiToUtf8(RowText(context.registry, ListKey(category), UpperCaseName(value.name)).str());
+    if (value.name.GetLength() <= kLongestValueName) {
+        CString data;  // left empty when the entry cannot be read
+        context.registry.ReadEntry(ListKey(category), upperName, data);
+        record.description = AnsiToUtf8(RowText(data, upperName).str());
+    }
     return record;
 }
 

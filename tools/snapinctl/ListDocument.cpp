@@ -1,5 +1,7 @@
 #include "tools/snapinctl/ListDocument.h"
 
+#include "registry/TextCase.h"
+
 #include <algorithm>
 
 namespace snapinctl {
