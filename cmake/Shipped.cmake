@@ -8,6 +8,10 @@
 # so every test loads and runs exactly what ships.
 
 set(PLUGWARD_RELEASE_DIR ${CMAKE_BINARY_DIR}/../ship CACHE PATH "Build directory of the release tree")
+# snapinctl's core as the release tree builds it into snapinctl.exe; the test
+# tree links this archive instead of compiling the core a second time. Its path
+# is spelled in normal form, as Ninja knows it for the release tree's output.
+cmake_path(SET PLUGWARD_RELEASE_SNAPINCTL_CORE NORMALIZE ${PLUGWARD_RELEASE_DIR}/tools/snapinctl/libsnapinctl_core.a)
 
 if(PLUGWARD_SHIP)
   add_compile_definitions(_WIN32_WINNT=0x0400 WINVER=0x0400)
@@ -57,6 +61,7 @@ function(add_release_tree)
     CMAKE_GENERATOR Ninja
     CMAKE_ARGS -C ${CMAKE_SOURCE_DIR}/cmake/ReleaseTree.cmake
     BUILD_ALWAYS ON
+    BUILD_BYPRODUCTS ${PLUGWARD_RELEASE_SNAPINCTL_CORE}
     INSTALL_COMMAND ""
     USES_TERMINAL_BUILD ON)
 endfunction()
