@@ -21,12 +21,11 @@ if(PLUGWARD_SHIP)
     -Wl,--major-os-version,4,--minor-os-version,0
     -Wl,--major-subsystem-version,4,--minor-subsystem-version,0)
   # Nothing is linked that nothing calls: each function and datum in its own
-  # section, unreferenced sections dropped at link time. Code for size, and
-  # data at the alignment the ABI asks (not texts padded to 32 bytes). No RTTI
-  # (nothing uses dynamic_cast or typeid) and no locks around function-local
-  # statics (every call arrives on one thread), each of which links a part of
-  # the runtime.
-  add_compile_options(-Oz -malign-data=abi -ffunction-sections -fdata-sections -fno-threadsafe-statics -fno-rtti)
+  # section, unreferenced sections dropped at link time, code for size. No
+  # RTTI (nothing uses dynamic_cast or typeid) and no locks around
+  # function-local statics (every call arrives on one thread), each of which
+  # links a part of the runtime.
+  add_compile_options(-Oz -ffunction-sections -fdata-sections -fno-threadsafe-statics -fno-rtti)
   add_link_options(-Wl,--gc-sections)
 endif()
 

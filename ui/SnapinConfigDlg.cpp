@@ -49,9 +49,10 @@ void CSnapinConfigDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC
 BOOL CSnapinConfigDlg::OnInitDialog() {
     CDialog::OnInitDialog();
     m_policy.Read();
-    CString hostDirectory;
-    GetHostDirectory(hostDirectory);
-    CPolicyJudge judge(m_policy, hostDirectory);
+    // Relative data is taken from the current directory, the host's, as the
+    // rows' descriptions are read.
+    const CString currentDirectory;
+    CPolicyJudge judge(m_policy, currentDirectory);
     // One repaint when the rows are in, not one per row.
     m_checkList.SendMessage(WM_SETREDRAW, FALSE);
     bool filled = true;

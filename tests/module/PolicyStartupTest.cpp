@@ -22,14 +22,48 @@ TEST(PolicyStartup, StartJudgesTheLoadedFileAndNeverOverwritesACopy) {
     EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"EVENTLOG.DLL", "SNAPINS\\DSKQUOTA.DLL"}}));
 }
 
+// The real module loaded into this process, whose HKEY_LOCAL_MACHINE a ScratchHklm can move.
+struct LoadedModule {
+    using Entry = void(__cdecl*)();
+    const HMODULE module = LoadLibraryA((ExecutableDirectory() + "PLUGWARD.DLL").c_str());
+    const Entry start = Export("InitSnapin"), stop = Export("ShutDown");
+    ~LoadedModule() { FreeLibrary(module); }
+    Entry Export(const char* name) const {
+        return reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+    }
+};
+
+// Under RequireTrustedPublisher only a file signed by a trusted publisher stays
+// enabled, and a required one that is not stays disabled; a missing file has
+// no standing of its own.
+TEST(PolicyStartup, UntrustedFilesAreDisabledAndNeverEnabledEvenWhenRequired) {
+    ScratchHklm machine;
+    ScratchHkcu user;
+    ASSERT_TRUE(machine.UseAuthenticode());
+    PutMachinePolicy("", "RequireTrustedPublisher", "", 1);
+    PutMachinePolicy("", "NewSnapins", "", 2);  // nothing new is offered in a dialog
+    PutMachinePolicy("Required", "1", "SIGNED_OTHER.DLL");
+    const std::string bin = ExecutableDirectory();
+    for (const std::string file : {"SIGNED_TRUSTED.DLL", "SIGNED_CHANGED.DLL", "FIXTURE_OBJECT.DLL", "GONE.DLL"})
+        PutEntry(kObjectOn, file, bin + file);
+    PutEntry(kObjectOff, "SIGNED_OTHER.DLL", bin + "signed_other.dll");
+    const LoadedModule loaded;
+    ASSERT_TRUE(loaded.start && loaded.stop);
+    loaded.start(), loaded.stop();
+    const auto on = ReadList(kObjectOn), off = ReadList(kObjectOff);
+    for (const char* name : {"SIGNED_TRUSTED.DLL", "GONE.DLL"}) EXPECT_TRUE(on.count(name) && !off.count(name)) << name;
+    for (const char* name : {"SIGNED_CHANGED.DLL", "FIXTURE_OBJECT.DLL", "SIGNED_OTHER.DLL"})
+        EXPECT_TRUE(off.count(name) && !on.count(name)) << name;
+}
+
 TEST(PolicyStartup, StartCutShortBeforeAMovesDeleteLosesNothingAndTheNextStartFinishes) {
     ScratchHklm machine;  // before the user's, so that both lie below the real HKCU
     ScratchHkcu user;
     PutEntry(kObjectOn, "EVIL.DLL", "C:\\TOOLS\\evil.dll");
     PutMachinePolicy("Blocked", "1", "EVIL.DLL");
-    const HMODULE module = LoadLibraryA((ExecutableDirectory() + "PLUGWARD.DLL").c_str());
-    const auto start = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "InitSnapin")));
-    const auto stop = reinterpret_cast<void(__cdecl*)()>(reinterpret_cast<void*>(GetProcAddress(module, "ShutDown")));
+    const LoadedModule loaded;
+    const HMODULE module = loaded.module;
+    const auto start = loaded.start, stop = loaded.stop;
     std::vector<std::string> notImported;
     std::string error;
     ASSERT_TRUE(start && stop && faults::Install(module, notImported, error)) << error;
@@ -42,6 +76,5 @@ TEST(PolicyStartup, StartCutShortBeforeAMovesDeleteLosesNothingAndTheNextStartFi
     start(), stop();
     EXPECT_EQ(ReadList(kObjectOn).count("EVIL.DLL"), 0u);
     EXPECT_EQ(ReadList(kObjectOff).at("EVIL.DLL"), "C:\\TOOLS\\evil.dll");
-    FreeLibrary(module);
 }
 }  // namespace

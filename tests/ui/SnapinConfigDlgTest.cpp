@@ -253,3 +253,26 @@ TEST_F(ManagedConfigDialog, UnreadablePolicyGreysEveryRow) {
     EXPECT_EQ(Rows(driver.Seen()[0]), (std::vector<Row>{{"A.DLL", 1, 0}, {"B.DLL", 0, 0}}));
     EXPECT_TRUE(ReadAll() == before);
 }
+
+// Under RequireTrustedPublisher a row whose file is not signed by a trusted
+// publisher is greyed and unchecked whatever key or mouse do, a required one
+// too, and OK disables it.
+TEST_F(ManagedConfigDialog, UntrustedRowsAreGreyedUncheckedAndOkDisablesThem) {
+    ASSERT_TRUE(m_hklm.UseAuthenticode());
+    for (const auto& [fixture, name] : {std::pair{fixtures::kObjectDll, "PLAIN.DLL"}, {"signed_trusted.dll", "TRUSTED.DLL"},
+                                        {"signed_other.dll", "OTHER.DLL"}})
+        ASSERT_TRUE(m_snapins.Install(fixture, name));
+    SeedEntry(kObjectOn, "PLAIN.DLL");
+    SeedEntry(kObjectOn, "TRUSTED.DLL");
+    SeedEntry(kObjectOff, "OTHER.DLL");
+    PutMachinePolicy("", "RequireTrustedPublisher", "", 1);
+    PutMachinePolicy("Required", "1", "OTHER.DLL");
+    const std::string untrusted = std::string(fixtures::kObjectDescription) + " (not signed by a trusted publisher)";
+    DialogDriver driver(kCaption);
+    driver.PressSpace(kList, 1).ClickCheckBox(kList, 2).ReadList(kList).ClickButton(IDOK);
+    EXPECT_EQ(RunDialog(driver), 0);
+    ASSERT_EQ(driver.Seen().size(), 1u);
+    EXPECT_EQ(Rows(driver.Seen()[0]), (std::vector<Row>{{fixtures::kObjectDescription, 1, 1}, {untrusted, 0, 0}, {untrusted, 0, 0}}));
+    EXPECT_EQ(ReadList(kObjectOn), (Entries{{"TRUSTED.DLL", "SNAPINS\\TRUSTED.DLL"}}));
+    EXPECT_EQ(ReadList(kObjectOff), (Entries{{"OTHER.DLL", "SNAPINS\\OTHER.DLL"}, {"PLAIN.DLL", "SNAPINS\\PLAIN.DLL"}}));
+}
