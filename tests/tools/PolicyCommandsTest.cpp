@@ -196,3 +196,30 @@ TEST_F(SnapinCtlPolicy, CommandsJudgeTheLoadedFileAndKeepTheCopyAMoveFinds) {
         {"FREE.DLL", "snapins\\free.dll"}, {"PLUGWARD.DLL", "SNAPINS\\REQ.DLL"}, {"REQ.DLL", "SNAPINS\\REQ.DLL"}}));
     EXPECT_EQ(ReadList(kObjectOff), (std::map<std::string, std::string>{{"EVT.DLL", "SNAPINS\\QUOTA.DLL"}}));
 }
+
+// Under RequireTrustedPublisher, with --hklm covering the certificate store:
+// inspect names the signer, enable refuses an untrusted file, list gives its
+// standing and scan skips a new one.
+TEST_F(SnapinCtlPolicy, UntrustedFilesAreShownRefusedAndSkipped) {
+    ASSERT_TRUE(machine.UseAuthenticode());
+    PutPolicyDword(HKEY_LOCAL_MACHINE, "", "RequireTrustedPublisher", 1);
+    for (const auto& [fixture, name] : {std::pair{"signed_trusted.dll", "TRUSTED.DLL"}, {"signed_changed.dll", "CHANGED.DLL"},
+                                        {fixtures::kObjectDll, "NEW.DLL"}})
+        Install(fixture, name);
+    for (const char* name : {"TRUSTED.DLL", "CHANGED.DLL"}) PutEntry(kObjectOff, name, std::string("SNAPINS\\") + name);
+    const Json inspect = JsonLines(Managed("inspect --json \"" + dir / "SNAPINS\\TRUSTED.DLL\""))[0];
+    EXPECT_EQ(inspect["signature"], "signed");
+    EXPECT_EQ(inspect["signer"], "Plugward Test Publisher");
+    EXPECT_EQ(inspect["trustedPublisher"], true);
+    EXPECT_EQ(inspect["thumbprint"].get<std::string>().size(), 40u);
+    const ProcessResult refused = Managed("enable TRUSTED.DLL CHANGED.DLL");
+    EXPECT_EQ(refused.exitCode, 1u);
+    EXPECT_NE(refused.err.find("\"CHANGED.DLL\" is untrusted by policy: changed after signing"), std::string::npos) << refused.err;
+    EXPECT_TRUE(ReadList(kObjectOn).empty());
+    EXPECT_EQ(Managed("enable TRUSTED.DLL").exitCode, 0u);
+    std::map<std::string, Json> listed, scanned;
+    for (const Json& entry : JsonLines(Managed("list --json"))) listed[entry["name"]] = entry["policy"];
+    EXPECT_EQ(listed, (std::map<std::string, Json>{{"CHANGED.DLL", "untrusted"}, {"TRUSTED.DLL", nullptr}}));
+    for (const Json& file : JsonLines(Managed("scan --json"))) scanned[file["name"]] = file["reason"];
+    EXPECT_EQ(scanned["NEW.DLL"], "untrusted by policy: not signed");
+}
