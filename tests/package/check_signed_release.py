@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""check_signed_release.py SOURCE_DIR SCRATCH_DIR BIN_DIR TRUST_CHECK_EXE: the tested binaries packaged
-by scripts/package, signed by a throwaway publisher, in a scratch tree. Under Wine's WinVerifyTrust
-the shipped binaries and the installer hold, a byte changed in the code does not, and BIN_DIR's
-module carries no signature."""
-import glob, os, shutil, struct, subprocess, sys, zipfile
+"""check_signed_release.py SOURCE_DIR SCRATCH_DIR BIN_DIR: the tested binaries packaged by scripts/package,
+signed by a throwaway publisher, in a scratch tree. As the tested snapinctl inspect reads them with Wine's
+WinVerifyTrust, the shipped binaries and the installer are signed, a byte changed in the code is not, and
+BIN_DIR's module carries no signature."""
+import glob, json, os, shutil, struct, subprocess, sys, zipfile
 
-top, scratch, bin_dir, trust_check = sys.argv[1:]
+top, scratch, bin_dir = sys.argv[1:]
 publisher, shipped = f"{scratch}/publisher", f"{scratch}/shipped"
 subprocess.run([f"{top}/scripts/make-publisher", publisher], check=True)
 shutil.rmtree(f"{scratch}/package", ignore_errors=True)  # packages of an older version
@@ -23,12 +23,11 @@ size, offset = next((size, offset) for size, offset, flags in headers if flags &
 image[offset + size // 2] ^= 0xFF
 open(f"{scratch}/CHANGED.DLL", "wb").write(image)
 
-TRUST_E_BAD_DIGEST, TRUST_E_NOSIGNATURE = 0x80096010, 0x800B0100
-expected = {f"{shipped}/PLUGWARD.DLL": 0, f"{shipped}/snapinctl.exe": 0, setup: 0,
-            f"{scratch}/CHANGED.DLL": TRUST_E_BAD_DIGEST, f"{bin_dir}/PLUGWARD.DLL": TRUST_E_NOSIGNATURE}
-output = subprocess.run([f"{top}/scripts/wine-run", trust_check, *("Z:" + p.replace("/", "\\") for p in expected)],
-                        check=True, capture_output=True, text=True).stdout
-got = dict(zip(expected, (int(line.split()[0], 16) for line in output.splitlines())))
+expected = {f"{shipped}/PLUGWARD.DLL": "signed", f"{shipped}/snapinctl.exe": "signed", setup: "signed",
+            f"{scratch}/CHANGED.DLL": "changed after signing", f"{bin_dir}/PLUGWARD.DLL": "not signed"}
+output = subprocess.run([f"{top}/scripts/wine-run", f"{bin_dir}/snapinctl.exe", "inspect", "--json",
+                         *("Z:" + p.replace("/", "\\") for p in expected)], capture_output=True, text=True).stdout
+got = dict(zip(expected, (json.loads(line)["signature"] for line in output.splitlines())))
 for path, want in expected.items():
-    print(f"{path}: expected 0x{want:08X}, got {f'0x{got[path]:08X}' if path in got else 'no verdict'}")
+    print(f"{path}: expected {want}, got {got.get(path, 'no verdict')}")
 sys.exit(0 if got == expected else 1)
