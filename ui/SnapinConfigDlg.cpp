@@ -69,23 +69,20 @@ BOOL CSnapinConfigDlg::OnInitDialog() {
 bool CSnapinConfigDlg::AddListRows(CPolicyJudge& judge, ListCategory category) {
     CSnapinRegistry registry;
     CStringList names, data;
-    if (registry.EnumEntries(ListKey(category), names, m_policy.IsSet() ? &data : nullptr) ==
-        kFailedAllocation)
-        return false;
+    if (registry.EnumEntries(ListKey(category), names, &data) == kFailedAllocation) return false;
     const CString* text = data.begin();
     for (const CString& name : names)
-        if (!AddEntryRow(registry, judge, category, name, text != data.end() ? *text++ : CString())) return false;
+        if (!AddEntryRow(judge, category, name, *text++)) return false;
     return true;
 }
 
-bool CSnapinConfigDlg::AddEntryRow(CSnapinRegistry& registry, CPolicyJudge& judge, ListCategory category,
-                                   const CString& name, const CString& data) {
+// `data` is empty for an entry without text, whose row shows its name.
+bool CSnapinConfigDlg::AddEntryRow(CPolicyJudge& judge, ListCategory category, const CString& name,
+                                   const CString& data) {
     SnapinItem* record = NewRecord(category, name);
     if (!record) return false;
     const RowLook look = LookOf(judge, category, name, data);
-    CString stored;  // left empty when the entry cannot be read
-    registry.ReadEntry(ListKey(category), name, stored);
-    const CString text = RowText(stored, name) + look.suffix;
+    const CString text = RowText(data, name) + look.suffix;
     if (!text.Failed() && AddSnapinRow(m_checkList, text, look.check, record, look.enabled)) return true;
     m_records.RemoveAt(m_records.GetSize() - 1);
     return false;

@@ -17,7 +17,6 @@
 #include <memory>
 
 class CPolicyJudge;
-class CSnapinRegistry;
 
 class CSnapinConfigDlg : public CDialog {
 public:
@@ -32,9 +31,7 @@ protected:
 
 private:
     bool AddListRows(CPolicyJudge& judge, ListCategory category);
-    // `data`: the entry's data, when the policy judges its file.
-    bool AddEntryRow(CSnapinRegistry& registry, CPolicyJudge& judge, ListCategory category, const CString& name,
-                     const CString& data);
+    bool AddEntryRow(CPolicyJudge& judge, ListCategory category, const CString& name, const CString& data);
     SnapinItem* NewRecord(ListCategory category, const CString& name);
     SnapinItem* RecordOf(int row);
 
