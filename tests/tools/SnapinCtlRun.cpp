@@ -33,8 +33,11 @@ std::vector<std::string> Lines(const std::string& text) {
 ProcessResult RunSnapinctl(const TempDir& dir, const std::string& arguments) {
     ProcessResult result;
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    const std::string outPath = dir / "stdout.txt";
-    const std::string errPath = dir / "stderr.txt";
+    // Files of their own each run: a process the last run started (Wine's
+    // explorer, once WinVerifyTrust brought in user32) may still hold its files.
+    static int run = 0;
+    const std::string outPath = dir / ("stdout" + std::to_string(++run) + ".txt");
+    const std::string errPath = dir / ("stderr" + std::to_string(run) + ".txt");
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
     STARTUPINFOA startup{};
