@@ -194,6 +194,15 @@ def main():
         table.add("Start-up, known, 10,000-name Blocked (Wine)", "10000 entries and files", ms(value),
                   "listing + RegEnumValueA of lists and Blocked %s" % ms(floor), value / floor, "<= 1.5 x floor",
                   value / floor <= 1.5)
+    for count_files in (100, 1000):
+        name = "startup/trusted/%d" % count_files
+        if name + " module" not in module:
+            continue
+        value, floor = module[name + " module"], module[name + " floor"]
+        table.add("Start-up, RequireTrustedPublisher on (Wine)", "%d signed entries" % count_files, ms(value),
+                  "setting absent %s + WinVerifyTrust and store look-up per file %s" % (
+                      ms(module[name + " absent"]), ms(module[name + " checks"])),
+                  value / floor, "<= 1.2 x floor", value / floor <= 1.2)
     for count_files in (10, 100, 1000, 10000):
         name = "startup/new/%d" % count_files
         if name + " module" not in module:

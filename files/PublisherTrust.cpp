@@ -62,7 +62,8 @@ bool CPublisherTrust::Load() {
 }
 
 // A store that does not exist holds no publisher; one that cannot be opened
-// for another reason makes every signer unverifiable.
+// for another reason makes every signer unverifiable, even one that the other
+// store holds: what the machine trusts is not known.
 void CPublisherTrust::OpenStores() {
     for (int store = 0; store < kStoreCount; ++store) {
         m_stores[store] = m_api.openStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
@@ -118,9 +119,8 @@ TrustVerdict CPublisherTrust::JudgeSigner(HANDLE state, SignerReader reader, Sig
     CRYPT_PROVIDER_SGNR* first = provider ? m_api.signerOf(provider, 0, FALSE, 0) : nullptr;
     const PCCERT_CONTEXT leaf =
         first && first->csCertChain > 0 && first->pasCertChain ? first->pasCertChain[0].pCert : nullptr;
-    if (!leaf || (reader && !(this->*reader)(leaf, *signer))) return TrustVerdict::CannotVerify;
-    if (IsTrustedPublisher(leaf)) return TrustVerdict::Trusted;
-    return m_storeFailed ? TrustVerdict::CannotVerify : TrustVerdict::UntrustedPublisher;
+    if (!leaf || (reader && !(this->*reader)(leaf, *signer)) || m_storeFailed) return TrustVerdict::CannotVerify;
+    return IsTrustedPublisher(leaf) ? TrustVerdict::Trusted : TrustVerdict::UntrustedPublisher;
 }
 
 bool CPublisherTrust::IsTrustedPublisher(PCCERT_CONTEXT leaf) const {

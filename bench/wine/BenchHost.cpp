@@ -127,7 +127,7 @@ const char kBaselineModule[] = "BASELINE\\PLUGWARD.DLL";
 int RunInFreshHost(const std::string& arguments, const std::string& baseline) {
     TempDir host;
     const std::string bin = HostDirectory();
-    for (const char* file : {"admext32.dll", "PLUGWARD.DLL"}) {
+    for (const char* file : {"admext32.dll", "PLUGWARD.DLL", "signed_trusted.dll", "trusted.blob", "trusted.thumbprint"}) {
         if (!CopyFileA((bin + file).c_str(), (host / file).c_str(), FALSE)) {
             std::fprintf(stderr, "module_bench: cannot copy %s\n", file);
             return 1;

@@ -56,7 +56,8 @@ void PrintFigure(const std::string& name, double milliseconds);
 bool FiguresFailed();
 
 
-// Copies the executable, admext32.dll and PLUGWARD.DLL into a fresh host
+// Copies the executable, admext32.dll, PLUGWARD.DLL and the trusted
+// publisher's signed snap-in, Blob and thumbprint into a fresh host
 // directory, and `baseline` (when given) into its BASELINE\ directory, and
 // runs the copy there with `arguments`, passing its output on.
 int RunInFreshHost(const std::string& arguments, const std::string& baseline);

@@ -10,12 +10,24 @@
 // case also times it in turn ("today"). The files are small libraries whose
 // .rdata lacks the marker, so a new one is mapped and checked and then
 // rejected, and no dialog opens.
+//
+// "trusted/N", first, while SNAPINS\ holds nothing else: N enabled entries,
+// each its own copy of a snap-in signed by the trusted publisher, under a
+// machine policy with RequireTrustedPublisher on, against a floor of the same
+// module's start-up with the setting absent ("absent") plus, per file, one
+// WinVerifyTrust and one look-up of the signer's SHA-1 in the machine's
+// opened TrustedPublisher store ("checks").
 #include "bench/wine/BenchHost.h"
 #include "registry/RegistryKey.h"
 #include "tests/native/ImageBuilder.h"
 #include "tests/support/SnapinLists.h"
 
+#include <softpub.h>
+#include <wincrypt.h>
+#include <wintrust.h>
+
 #include <cstdio>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -101,6 +113,101 @@ Measure StartAndStop(const LoadedModule& module) {
     });
 }
 
+const char kTrustSetting[] = "RequireTrustedPublisher";
+
+std::string SignedName(int index) {
+    char name[32];
+    std::snprintf(name, sizeof name, "TRUST%05d.DLL", index);
+    return name;
+}
+
+// What the setting needs for each file, and nothing more: the file's
+// signature verified as the module asks for it, and the trusted publisher's
+// thumbprint found in the machine's TrustedPublisher store, opened once.
+class TrustFloor {
+public:
+    TrustFloor()
+        : m_store(CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
+                                CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG,
+                                "TrustedPublisher")) {
+        std::string hex;
+        std::ifstream(HostDirectory() + "trusted.thumbprint") >> hex;
+        for (size_t i = 0; i + 2 <= hex.size() && i / 2 < sizeof m_thumbprint; i += 2)
+            m_thumbprint[i / 2] = static_cast<BYTE>(std::stoul(hex.substr(i, 2), nullptr, 16));
+    }
+    ~TrustFloor() {
+        if (m_store) CertCloseStore(m_store, 0);
+    }
+    TrustFloor(const TrustFloor&) = delete;
+    TrustFloor& operator=(const TrustFloor&) = delete;
+
+    bool Check(const std::wstring& path) {
+        WINTRUST_FILE_INFO file{sizeof file, path.c_str(), nullptr, nullptr};
+        WINTRUST_DATA data{};
+        data.cbStruct = sizeof data;
+        data.dwUIChoice = WTD_UI_NONE;
+        data.fdwRevocationChecks = WTD_REVOKE_NONE;
+        data.dwUnionChoice = WTD_CHOICE_FILE;
+        data.pFile = &file;
+        data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
+        GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
+        if (WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data) != 0 || !m_store) return false;
+        CRYPT_HASH_BLOB hash{sizeof m_thumbprint, m_thumbprint};
+        const PCCERT_CONTEXT found = CertFindCertificateInStore(m_store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0,
+                                                                CERT_FIND_SHA1_HASH, &hash, nullptr);
+        if (found) CertFreeCertificateContext(found);
+        return found != nullptr;
+    }
+
+private:
+    HCERTSTORE m_store;
+    BYTE m_thumbprint[20] = {};
+};
+
+// `count` trusted entries, the files of those before `from` already there.
+void MeasureTrustedCase(const BenchOptions& options, const LoadedModule& module, int from, int count) {
+    std::vector<std::wstring> paths;
+    for (int i = 0; i < count; ++i) {
+        const std::string path = SnapinsDirectory() + SignedName(i);
+        if (i >= from) CopyFileA((HostDirectory() + "signed_trusted.dll").c_str(), path.c_str(), FALSE);
+        PutEntry(kObjectOn, SignedName(i), "SNAPINS\\" + SignedName(i));
+        paths.emplace_back(path.begin(), path.end());
+    }
+    TrustFloor floor;
+    bool trusted = true;
+    const std::vector<double> medians = InterleavedMedians(
+        options.repetitions(), {StartAndStop(module), [&] {
+                                    ForgetMachinePolicy();
+                                    const double absent = StartAndStop(module)();
+                                    PutMachinePolicy("", kTrustSetting, "", 1);
+                                    return absent;
+                                },
+                                WallMilliseconds([&] {
+                                    for (const std::wstring& path : paths) trusted = floor.Check(path) && trusted;
+                                })});
+    // Every entry still enabled: no file was found untrusted and moved.
+    const bool stayed = ReadList(kObjectOn).size() >= static_cast<size_t>(count);
+    const std::string name = "startup/trusted/" + std::to_string(count);
+    PrintFigure(name + " module", stayed ? medians[0] : -1);
+    PrintFigure(name + " floor", trusted && medians[1] >= 0 ? medians[1] + medians[2] : -1);
+    PrintFigure(name + " absent", medians[1]);
+    PrintFigure(name + " checks", trusted ? medians[2] : -1);
+}
+
+void MeasureTrustedCases(const BenchOptions& options, const LoadedModule& module) {
+    ScratchHklm machine;
+    if (!machine.UseAuthenticode()) return PrintFigure("startup/trusted authenticode", -1);
+    PutMachinePolicy("", kTrustSetting, "", 1);
+    int files = 0;
+    for (int count : {100, 1000}) {
+        if (options.brief && count > 100) break;
+        MeasureTrustedCase(options, module, files, count);
+        files = count;
+    }
+    ForgetLists();
+    for (int i = 0; i < files; ++i) DeleteFileA((SnapinsDirectory() + SignedName(i)).c_str());
+}
+
 void MeasureCase(const BenchOptions& options, const LoadedModule& module, const LoadedModule* baseline,
                  const std::string& name, std::function<void()> floor) {
     std::vector<Measure> measures = {StartAndStop(module), WallMilliseconds(floor)};
@@ -124,6 +231,7 @@ void MeasurePolicyCase(const BenchOptions& options, const LoadedModule& module, 
 }  // namespace
 
 void BenchStartup(const BenchOptions& options, const LoadedModule& module, const LoadedModule* baseline) {
+    MeasureTrustedCases(options, module);
     int files = 0;
     for (int count : {10, 100, 1000, 10000}) {
         if (options.brief && count > 100) break;

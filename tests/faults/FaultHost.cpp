@@ -65,7 +65,9 @@ void ResetLists(const FaultScenario& scenario) {
     for (const ListEntry& entry : scenario.before) PutEntry(entry.list, entry.name, entry.data);
     ForgetMachinePolicy();
     for (const ListEntry& value : scenario.machinePolicy) PutMachinePolicy(value.list, value.name, value.data);
+    if (scenario.trustsPublisher) PutMachinePolicy("", "RequireTrustedPublisher", "", 1);
 }
+
 
 bool SameEntry(const ListEntry& a, const ListEntry& b) {
     return a.list == b.list && lstrcmpiA(a.name.c_str(), b.name.c_str()) == 0 && a.data == b.data;
@@ -102,8 +104,9 @@ std::string CheckLists(const FaultScenario& scenario, bool withoutFaults) {
     for (const AllowedChange& change : scenario.changes) {
         const bool made =
             std::any_of(change.to.begin(), change.to.end(), [&](const ListEntry& e) { return Holds(after, e); });
-        if (withoutFaults && (!made || (!change.from.empty() && Holds(after, change.from[0]))))
-            problems += Describe("not-made", change.to[0]);
+        const bool done = made && (change.from.empty() || !Holds(after, change.from[0]));
+        if (withoutFaults && (change.byFaultOnly ? made : !done))
+            problems += Describe(change.byFaultOnly ? "made-without-fault" : "not-made", change.to[0]);
         if (!change.from.empty() && !made && !Holds(after, change.from[0]))
             problems += Describe("lost", change.from[0]);
     }

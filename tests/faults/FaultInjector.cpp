@@ -1,5 +1,7 @@
 #include "tests/faults/FaultInjector.h"
 
+#include <wintrust.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -43,6 +45,10 @@ namespace {
       return Fail(HANDLE(nullptr), ERROR_NOT_ENOUGH_MEMORY))                                                      \
     X(KERNEL32, LPVOID, WINAPI, MapViewOfFile, (HANDLE m, DWORD a, DWORD h, DWORD l, SIZE_T n), (m, a, h, l, n),  \
       true, return Fail(LPVOID(nullptr), ERROR_NOT_ENOUGH_MEMORY))                                                \
+    X(KERNEL32, HMODULE, WINAPI, LoadLibraryA, (LPCSTR n), (n), true,                                             \
+      return Fail(HMODULE(nullptr), ERROR_MOD_NOT_FOUND))                                                         \
+    X(KERNEL32, FARPROC, WINAPI, GetProcAddress, (HMODULE m, LPCSTR n), (m, n), true,                             \
+      return Fail(FARPROC(nullptr), ERROR_PROC_NOT_FOUND))                                                        \
     X(KERNEL32, DWORD, WINAPI, GetModuleFileNameA, (HMODULE m, LPSTR p, DWORD n), (m, p, n), true,                \
       return Fail(DWORD(0), ERROR_NOT_ENOUGH_MEMORY))                                                             \
     X(KERNEL32, BOOL, WINAPI, GetVersionExA, (LPOSVERSIONINFOA v), (v), true,                                     \
@@ -64,6 +70,11 @@ namespace {
       IsListBoxMessage(m), return ListBoxFailure(m))                                                              \
     X(USER32, BOOL, WINAPI, SetPropA, (HWND w, LPCSTR n, HANDLE d), (w, n, d), true,                              \
       return Fail(FALSE, ERROR_NOT_ENOUGH_MEMORY))                                                                \
+    /* Found with GetProcAddress (see LookUp); the closing call is never failed. */                               \
+    X(WINTRUST, LONG, WINAPI, WinVerifyTrust, (HWND w, GUID* a, LPVOID d), (w, a, d),                             \
+      static_cast<WINTRUST_DATA*>(d)->dwStateAction != WTD_STATEACTION_CLOSE, return Refuse(TRUST_E_SYSTEM_ERROR)) \
+    X(CRYPT32, HCERTSTORE, WINAPI, CertOpenStore, (LPCSTR p, DWORD e, HCRYPTPROV_LEGACY c, DWORD f, const void* a), \
+      (p, e, c, f, a), true, return Fail(HCERTSTORE(nullptr), ERROR_ACCESS_DENIED))                               \
     X(msvcrt, void*, __cdecl, malloc, (size_t n), (n), true, return OutOfMemory())                                \
     X(msvcrt, void*, __cdecl, calloc, (size_t n, size_t s), (n, s), true, return OutOfMemory())                   \
     X(msvcrt, void*, __cdecl, realloc, (void* p, size_t n), (p, n), true, return OutOfMemory())
@@ -124,6 +135,18 @@ const Shim kShims[] = {
     {#dll ".dll", #name, reinterpret_cast<void*>(&Shim_##name), reinterpret_cast<void**>(&g_real_##name)},
     FAULT_CALLS(FAULT_ENTRY)};
 
+// The module's GetProcAddress, past its shim: an entry point with a shim of
+// its own is handed out as that shim.
+FARPROC WINAPI LookUp(HMODULE module, LPCSTR name) {
+    const FARPROC found = GetProcAddress(module, name);
+    for (const Shim& shim : kShims) {
+        if (!found || !HIWORD(name) || std::strcmp(shim.name, name) != 0) continue;
+        *shim.real = reinterpret_cast<void*>(found);
+        return reinterpret_cast<FARPROC>(shim.shim);
+    }
+    return found;
+}
+
 const Shim* FindShim(const char* dll, const char* name) {
     for (const Shim& shim : kShims)
         if (lstrcmpiA(shim.dll, dll) == 0 && std::strcmp(shim.name, name) == 0) return &shim;
@@ -172,6 +195,7 @@ bool Install(HMODULE module, std::vector<std::string>& notImported, std::string&
     }
     for (int call = 0; call < kCalls; ++call)
         if (!patched[call]) notImported.push_back(kShims[call].name);
+    g_real_GetProcAddress = LookUp;
     return true;
 }
 

@@ -4,7 +4,9 @@
 // and fail the k-th call of one chosen function, as the platform fails it
 // (its failure result, and the last-error code or errno that goes with it).
 // Releasing calls (CloseHandle, RegCloseKey, UnmapViewOfFile, FindClose,
-// free) are never redirected: nobody can handle their failure.
+// free, WinVerifyTrust's closing call) are never failed: nobody can handle
+// their failure. Functions the module finds with GetProcAddress are shimmed
+// too: the lookup hands out the shim.
 #include <windows.h>
 
 #include <string>

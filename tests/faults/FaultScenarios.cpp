@@ -83,10 +83,24 @@ FaultScenario Configuration() {
     s.inMenuAction = true;
     return s;
 }
+// Under RequireTrustedPublisher, an enabled entry signed by the trusted publisher
+// stays, unless a failing call leaves its trust unproven: then it is disabled.
+FaultScenario TrustedStartup() {
+    FaultScenario s = SelfRegistration();
+    s.name = "trust";
+    s.moduleName = "PLUGWARD.DLL";
+    s.files = {{"signed_trusted.dll", "SNAPINS\\SIGNED.DLL"}};
+    const ListEntry signedEntry = Registered(kObjectOn, "SIGNED.DLL");
+    s.before = {signedEntry, {kObjectOn, "PLUGWARD.DLL", "PLUGWARD.DLL"}};
+    s.changes = {{{signedEntry}, {Registered(kObjectOff, "SIGNED.DLL")}, true}};
+    s.trustsPublisher = true;
+    return s;
+}
 }  // namespace
 
 const std::vector<FaultScenario>& FaultScenarios() {
-    static const std::vector<FaultScenario> scenarios = {Startup(), PolicyStartup(), SelfRegistration(), Configuration()};
+    static const std::vector<FaultScenario> scenarios = {Startup(),       PolicyStartup(), SelfRegistration(),
+                                                         Configuration(), TrustedStartup()};
     return scenarios;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// The three runs the fault sweep repeats with one failing platform call each:
+// The runs the fault sweep repeats with one failing platform call each:
 // what lies in the host directory and the lists before, what the user does
 // in the dialog, and which changes of the lists the run may make.
 #include <string>
@@ -17,6 +17,7 @@ struct ListEntry {
 struct AllowedChange {
     std::vector<ListEntry> from;  // none or one
     std::vector<ListEntry> to;
+    bool byFaultOnly = false;  // a run without faults leaves the entry in its old place
 };
 
 struct FaultScenario {
@@ -30,6 +31,7 @@ struct FaultScenario {
     bool dialogExpected;                                      // it opens when nothing fails
     std::vector<std::vector<std::string>> toggles;            // rows the user toggles, each by its possible texts
     bool inMenuAction;  // faults during the menu action; the start before it runs without faults
+    bool trustsPublisher = false;  // RequireTrustedPublisher on, signed_trusted.dll's signer trusted
 };
 
 const std::vector<FaultScenario>& FaultScenarios();

@@ -4,6 +4,7 @@
 // lists intact and the handle and heap figures where they were.
 #include "tests/faults/FaultScenarios.h"
 #include "tests/support/ProbeHost.h"
+#include "tests/support/SnapinLists.h"
 
 #include <gtest/gtest.h>
 
@@ -42,6 +43,11 @@ public:
             m_ready = m_ready && (inSnapins ? m_host.AddSnapin(file.first, file.second.substr(8))
                                             : m_host.AddFile(file.first, file.second));
         }
+        CRegistryKey machine;  // the host's HKEY_LOCAL_MACHINE, below its HKEY_CURRENT_USER
+        if (scenario.trustsPublisher)
+            m_ready = m_ready && RegCreateKeyExA(m_hkcu.key(), "Machine", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                                 &machine.Receive(), nullptr) == 0 &&
+                      UseAuthenticode(machine) && RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr) == 0;
     }
     bool ready() const { return m_ready; }
     std::string Run(const std::string& steps) const {
@@ -173,6 +179,7 @@ struct Finding {
     const char* scenario;
     const char* call;
     unsigned long k;
+    const char* untrusted = nullptr;  // an entry the failure must move off its enabled list
 };
 
 const Finding kFindings[] = {
@@ -184,6 +191,14 @@ const Finding kFindings[] = {
     {"RegisterFailedAllocationInInitSnapin", "register", "malloc", 1},
     {"RegisterFailedProbeLosesCanonicalData", "register", "FindFirstFileA", 1},
     {"ConfigureFailedAllocationInConfigurationDialog", "configure", "malloc", 1},
+    // Each failure of Authenticode's calls counts as untrusted: its libraries, its first entry point,
+    // the verification, either store (the Group Policy one's, k 2, was passed over when the other held the signer).
+    {"TrustWithoutWintrust", "trust", "LoadLibraryA", 1, "SIGNED.DLL"},
+    {"TrustWithoutCrypt32", "trust", "LoadLibraryA", 2, "SIGNED.DLL"},
+    {"TrustWithoutWinVerifyTrustEntry", "trust", "GetProcAddress", 1, "SIGNED.DLL"},
+    {"TrustVerificationFailing", "trust", "WinVerifyTrust", 1, "SIGNED.DLL"},
+    {"TrustStoreNotOpening", "trust", "CertOpenStore", 1, "SIGNED.DLL"},
+    {"TrustGroupPolicyStoreNotOpening", "trust", "CertOpenStore", 2, "SIGNED.DLL"},
 };
 
 void PrintTo(const Finding& finding, std::ostream* out) { *out << finding.name; }
@@ -198,6 +213,9 @@ TEST_P(FaultFinding, RunsClean) {
     rig.Sweep({{finding.call, finding.k, finding.k}}, result);
     EXPECT_EQ(result.injected[finding.call], 1u);
     for (const std::string& failure : result.failures) ADD_FAILURE() << finding.scenario << " " << failure;
+    // The host's lists, as its last run left them.
+    EXPECT_TRUE(!finding.untrusted ||
+                (!ReadList(kObjectOn).count(finding.untrusted) && ReadList(kObjectOff).count(finding.untrusted)));
 }
 
 INSTANTIATE_TEST_SUITE_P(Regressions, FaultFinding, testing::ValuesIn(kFindings),

@@ -50,7 +50,7 @@ ScratchHkcu::~ScratchHkcu() {
     RegDeleteKeyA(m_redirected, kScratchRoot);  // fails while other scratch keys remain
 }
 
-bool ScratchHklm::UseAuthenticode(bool trust) {
+bool UseAuthenticode(HKEY machine, bool trust) {
     const auto read = [](const char* name) {
         std::ifstream file(ExecutableDirectory() + name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(file), {});
@@ -58,12 +58,12 @@ bool ScratchHklm::UseAuthenticode(bool trust) {
     const std::string blob = read("trusted.blob");
     const std::string certificate = "Software\\Microsoft\\SystemCertificates\\TrustedPublisher\\Certificates\\" + read("trusted.thumbprint");
     CRegistryKey real, copy, store;
-    const auto create = [this](const std::string& path, CRegistryKey& made) {
-        return RegCreateKeyExA(key(), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made.Receive(), nullptr) == 0;
+    const auto create = [machine](const std::string& path, CRegistryKey& made) {
+        return RegCreateKeyExA(machine, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &made.Receive(), nullptr) == 0;
     };
     RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Cryptography", 0, KEY_READ, &real.Receive());
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, key());
+    RegOverridePredefKey(HKEY_LOCAL_MACHINE, machine);
     if (blob.empty() || !create("Software\\Microsoft\\Cryptography", copy) ||
         RegCopyTreeA(real, nullptr, copy) != 0)
         return false;

@@ -28,6 +28,9 @@ private:
     CRegistryKey m_key;
 };
 
+// ScratchHklm::UseAuthenticode for `machine`, to which it redirects HKEY_LOCAL_MACHINE.
+bool UseAuthenticode(HKEY machine, bool trust = true);
+
 // The same for HKEY_LOCAL_MACHINE, with its scratch key below the real
 // HKLM\Software\PlugwardTests, where --hklm PATH of a helper process finds it.
 class ScratchHklm : public ScratchHkcu {
@@ -39,7 +42,7 @@ public:
     // the build's throwaway test publisher (signed_trusted.dll's signer)
     // trusted: its certificate into this machine's Trusted Publishers store,
     // where the registry keeps it.
-    bool UseAuthenticode(bool trust = true);
+    bool UseAuthenticode(bool trust = true) { return ::UseAuthenticode(key(), trust); }
 };
 
 // A fresh directory under the temporary directory, deleted with its contents.
