@@ -18,16 +18,13 @@
 // WinVerifyTrust and one look-up of the signer's SHA-1 in the machine's
 // opened TrustedPublisher store ("checks").
 #include "bench/wine/BenchHost.h"
+#include "files/PublisherTrust.h"
 #include "registry/RegistryKey.h"
 #include "tests/native/ImageBuilder.h"
 #include "tests/support/SnapinLists.h"
 
-#include <softpub.h>
-#include <wincrypt.h>
-#include <wintrust.h>
 
 #include <cstdio>
-#include <fstream>
 #include <vector>
 
 namespace {
@@ -121,59 +118,18 @@ std::string SignedName(int index) {
     return name;
 }
 
-// What the setting needs for each file, and nothing more: the file's
-// signature verified as the module asks for it, and the trusted publisher's
-// thumbprint found in the machine's TrustedPublisher store, opened once.
-class TrustFloor {
-public:
-    TrustFloor()
-        : m_store(CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
-                                CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG | CERT_STORE_OPEN_EXISTING_FLAG,
-                                "TrustedPublisher")) {
-        std::string hex;
-        std::ifstream(HostDirectory() + "trusted.thumbprint") >> hex;
-        for (size_t i = 0; i + 2 <= hex.size() && i / 2 < sizeof m_thumbprint; i += 2)
-            m_thumbprint[i / 2] = static_cast<BYTE>(std::stoul(hex.substr(i, 2), nullptr, 16));
-    }
-    ~TrustFloor() {
-        if (m_store) CertCloseStore(m_store, 0);
-    }
-    TrustFloor(const TrustFloor&) = delete;
-    TrustFloor& operator=(const TrustFloor&) = delete;
-
-    bool Check(const std::wstring& path) {
-        WINTRUST_FILE_INFO file{sizeof file, path.c_str(), nullptr, nullptr};
-        WINTRUST_DATA data{};
-        data.cbStruct = sizeof data;
-        data.dwUIChoice = WTD_UI_NONE;
-        data.fdwRevocationChecks = WTD_REVOKE_NONE;
-        data.dwUnionChoice = WTD_CHOICE_FILE;
-        data.pFile = &file;
-        data.dwProvFlags = WTD_REVOCATION_CHECK_NONE | WTD_CACHE_ONLY_URL_RETRIEVAL;
-        GUID action = WINTRUST_ACTION_GENERIC_VERIFY_V2;
-        if (WinVerifyTrust(static_cast<HWND>(INVALID_HANDLE_VALUE), &action, &data) != 0 || !m_store) return false;
-        CRYPT_HASH_BLOB hash{sizeof m_thumbprint, m_thumbprint};
-        const PCCERT_CONTEXT found = CertFindCertificateInStore(m_store, X509_ASN_ENCODING | PKCS_7_ASN_ENCODING, 0,
-                                                                CERT_FIND_SHA1_HASH, &hash, nullptr);
-        if (found) CertFreeCertificateContext(found);
-        return found != nullptr;
-    }
-
-private:
-    HCERTSTORE m_store;
-    BYTE m_thumbprint[20] = {};
-};
-
 // `count` trusted entries, the files of those before `from` already there.
 void MeasureTrustedCase(const BenchOptions& options, const LoadedModule& module, int from, int count) {
-    std::vector<std::wstring> paths;
+    std::vector<std::string> paths;
     for (int i = 0; i < count; ++i) {
         const std::string path = SnapinsDirectory() + SignedName(i);
         if (i >= from) CopyFileA((HostDirectory() + "signed_trusted.dll").c_str(), path.c_str(), FALSE);
         PutEntry(kObjectOn, SignedName(i), "SNAPINS\\" + SignedName(i));
-        paths.emplace_back(path.begin(), path.end());
+        paths.push_back(path);
     }
-    TrustFloor floor;
+    // The floor checks each file as the module does, with no more around it:
+    // WinVerifyTrust and one lookup in the stores, opened once.
+    CPublisherTrust floor;
     bool trusted = true;
     const std::vector<double> medians = InterleavedMedians(
         options.repetitions(), {StartAndStop(module), [&] {
@@ -183,7 +139,8 @@ void MeasureTrustedCase(const BenchOptions& options, const LoadedModule& module,
                                     return absent;
                                 },
                                 WallMilliseconds([&] {
-                                    for (const std::wstring& path : paths) trusted = floor.Check(path) && trusted;
+                                    for (const std::string& path : paths)
+                                        trusted = floor.Verify(path.c_str()) == TrustVerdict::Trusted && trusted;
                                 })});
     // Every entry still enabled: no file was found untrusted and moved.
     const bool stayed = ReadList(kObjectOn).size() >= static_cast<size_t>(count);
