@@ -44,7 +44,7 @@ public:
     // The verdict on the file at `path` (not null), as the host would load it.
     TrustVerdict Verify(const char* path);
     // The same, and the signer when the signature holds, whether it is a
-    // trusted publisher or not; `signed` tells whether it was read.
+    // trusted publisher or not; `signerRead` tells whether it was read.
     TrustVerdict Inspect(const char* path, SignerFacts& signer, bool& signerRead);
 
     // Calls `visit` with each certificate of the Trusted Publishers stores;

@@ -204,11 +204,10 @@ TEST_F(HostileLists, TenThousandEntriesInOneList) {
     // Full paths: the version lookup of a relative name that is not in
     // SNAPINS\ goes on along the DLL search path, and Wine reads each of its
     // directories through for it, some 30 s for 10,000 rows.
-    const auto dataOf = [&](const std::string& name) { return host.dir() / ("SNAPINS\\" + name); };
     for (int i = 0; i < 10000; ++i) {
         char name[16];
         std::snprintf(name, sizeof name, "E%05d.DLL", i);
-        PutEntry(kViewOff, name, dataOf(name));
+        PutEntry(kViewOff, name, host.dir() / (std::string("SNAPINS\\") + name));
     }
     PutEntry(kObjectOn, "PLUGWARD.DLL", "PLUGWARD.DLL");
     PutEntry(kObjectOff, "KNOWN.DLL", "SNAPINS\\KNOWN.DLL");
